@@ -1,0 +1,50 @@
+# Two entry points for a fresh Debian machine: `make demo` and `make test`.
+# Everything else (prerequisites, the cross builds, the Wine prefixes) hangs off them.
+
+JOBS    ?= 2
+BUILD   ?= build
+CMAKE   ?= cmake
+
+.PHONY: all prereqs build build-win64 host host-asan test test-host test-wine demo clean
+
+all: build
+
+prereqs:
+	@tools/install-prereqs.sh
+
+# The shipped program: PE32 (i386), GUI subsystem.
+build: prereqs
+	$(CMAKE) -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=OFF >/dev/null
+	$(CMAKE) --build $(BUILD)/win32 -j $(JOBS)
+	@tools/check-exe.sh $(BUILD)/win32/uninstall.exe
+
+# The same sources built for x86-64 Windows with the Win32 test suites: this is what
+# runs under Wine (see README: the test machines cannot execute 32-bit code).
+build-win64: prereqs
+	$(CMAKE) -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=ON >/dev/null
+	$(CMAKE) --build $(BUILD)/win64 -j $(JOBS)
+
+host: prereqs
+	$(CMAKE) -S . -B $(BUILD)/host -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	$(CMAKE) --build $(BUILD)/host -j $(JOBS)
+
+host-asan: prereqs
+	$(CMAKE) -S . -B $(BUILD)/host-asan -DCMAKE_BUILD_TYPE=Debug -DKVO_SANITIZE=ON >/dev/null
+	$(CMAKE) --build $(BUILD)/host-asan -j $(JOBS)
+
+test-host: host host-asan
+	cd $(BUILD)/host && ctest --output-on-failure
+	cd $(BUILD)/host-asan && ctest --output-on-failure
+
+test-wine: build build-win64
+	tests/wine/run-suites.sh $(BUILD)/win64
+
+test: test-host test-wine
+
+demo: build build-win64
+	tests/wine/demo.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

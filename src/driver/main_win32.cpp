@@ -1,0 +1,59 @@
+// The entry point: shared resources, the switch scan, the dispatch of setup, wait, warning and
+// uninstall runs, and the clean-up.
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "driver/program.h"
+#include "driver/switches.h"
+#include "lang/ext_resource.h"
+#include "lang/language_resources.h"
+#include "support/error_state.h"
+
+// The one exception this program throws ends it (exhaustion of memory, exit code recorded).
+// Replacing the runtime's verbose terminate handler keeps its name demangler out of the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    ExitProcess(g_errorState.Code() ? static_cast<UINT>(g_errorState.Code()) : 255);
+}
+}  // namespace __gnu_cxx
+
+static void RunSetup() {
+    INT_PTR result = RunSetupDialog();
+    // -1 means the dialog could not be created at all: that is no confirmation.
+    if (result == 0 || result == -1)
+        return;
+    RunCompletionDialog();
+    if (ProgramGroupPath[0] && !SilentSetup)
+        ShellExecuteA(nullptr, "open", ProgramGroupPath, nullptr, "", SW_SHOWNORMAL);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    g_extResource.Load(instance, nullptr);
+    g_language.Load("uninstall.lng");
+    OleInitialize(nullptr);
+    HMODULE richEdit = LoadLibraryA("riched32.dll");
+    ProgramIcon = LoadIconA(ResourceModule, "KVOICON");
+    // GB2312_CHARSET (134) as the product always had it; the face name decides the glyphs.
+    BoldFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0,
+                           "MS Sans Serif");
+
+    int switches = 0;
+    for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word)) {
+        switch (ClassifySwitch(word)) {
+        case SwitchSetup: RunSetup(); break;
+        case SwitchSilent: SilentSetup = true; break;
+        case SwitchWait: Sleep(2000); break;
+        case SwitchWarning: ShowManualDeletionWarning(); break;
+        case SwitchIgnored: break;
+        }
+        switches++;
+    }
+    if (switches == 0)
+        UninstallProduct();
+
+    if (richEdit)
+        FreeLibrary(richEdit);
+    OleUninitialize();
+    DeleteObject(BoldFont);
+    return 0;
+}

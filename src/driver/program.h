@@ -1,0 +1,19 @@
+// Program-wide state owned by the entry point, read or filled by the dialogs and the shortcuts.
+#pragma once
+#include <windows.h>
+
+extern bool SilentSetup;               // set by the switch "s" for the setup runs after it
+extern char ProgramGroupPath[1024];    // the user's program group, filled by SetShortcuts
+extern HICON ProgramIcon;              // "KVOICON" of the resource module
+extern HFONT BoldFont;                 // the completion dialog's closing line
+
+// Modal dialogs of the setup run; each returns what DialogBoxParamA returned.
+INT_PTR RunSetupDialog();
+INT_PTR RunCompletionDialog();
+
+// Uninstall mode: confirmation, removal of every registration and installed file, self-removal.
+// Does not return once the uninstall has completed.
+void UninstallProduct();
+
+// The manual-deletion notice that the self-removal script shows when the program file stayed.
+void ShowManualDeletionWarning();

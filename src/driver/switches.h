@@ -1,0 +1,17 @@
+// The command-line switch scanner. Pure logic: the entry point acts on what it finds.
+#pragma once
+
+enum SwitchKind {
+    SwitchSetup,    // "setup" (first five characters)
+    SwitchSilent,   // a lone "s": silent setup for the setup switches that follow
+    SwitchWait,     // "wait" (first four characters)
+    SwitchWarning,  // "warning" (first seven characters)
+    SwitchIgnored,  // anything else: still counts as a switch
+};
+
+// The word right after the first "/" or "-" at or after the cursor, or null when there is none.
+// Every occurrence counts, inside words and paths too.
+const char* FindSwitchWord(const char* cursor);
+
+// What a switch word asks for; comparisons ignore case and look only at the leading characters.
+SwitchKind ClassifySwitch(const char* word);

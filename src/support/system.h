@@ -1,0 +1,14 @@
+// System queries behind the path and string helpers. Declared without windows.h; the
+// definitions call Win32 (system_win32.cpp).
+#pragma once
+
+// Fills LeadByteTable from GetCPInfo/IsDBCSLeadByte for the ANSI code page. Runs during static
+// initialisation; a failing GetCPInfo leaves the code page treated as single-byte.
+void FillLeadByteTable();
+
+// -1, 0 or 1 for less, equal or greater without regard to case (CompareStringA, user locale);
+// -2 when the comparison fails.
+int CompareIgnoreCase(const char* a, const char* b);
+
+// The system's major version on the NT family, 0 on the 95/98/Me family. Asks the system once.
+int NtMajorVersion();

@@ -1,0 +1,41 @@
+#include <windows.h>
+
+#include "support/system.h"
+#include "support/text.h"
+
+void FillLeadByteTable() {
+    CPINFO info;
+    if (!GetCPInfo(CP_ACP, &info)) {
+        for (int i = 0; i < 257; i++)
+            LeadByteTable[i] = 0;
+        return;
+    }
+    LeadByteTable[256] = info.MaxCharSize > 1;
+    for (int i = 0; i < 256; i++)
+        LeadByteTable[i] = IsDBCSLeadByte(static_cast<BYTE>(i)) != 0;
+}
+
+namespace {
+// Before the entry point runs, so that every helper sees the table.
+struct LeadByteTableFiller {
+    LeadByteTableFiller() { FillLeadByteTable(); }
+} leadByteTableFiller;
+}  // namespace
+
+int CompareIgnoreCase(const char* a, const char* b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a, -1, b, -1) - 2;
+}
+
+static int platformId = -1;
+static int majorVersion;
+
+int NtMajorVersion() {
+    if (platformId == -1) {
+        OSVERSIONINFOA info;
+        info.dwOSVersionInfoSize = sizeof(info);  // 148 bytes
+        GetVersionExA(&info);
+        platformId = static_cast<int>(info.dwPlatformId);
+        majorVersion = static_cast<int>(info.dwMajorVersion);
+    }
+    return platformId == VER_PLATFORM_WIN32_NT ? majorVersion : 0;
+}

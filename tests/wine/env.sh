@@ -1,0 +1,48 @@
+# Sourced by the Wine scripts: one place for the Wine programs and the environment of a prefix.
+# The test machines cannot execute 32-bit Linux programs (the kernel's 32-bit emulation is off),
+# so Wine runs in its 64-bit form and the suites run the x86-64 build of the same sources.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+export WINE WINESERVER
+
+# wine_env PREFIX: the environment for a prefix; code page 950 comes from the zh_TW locale.
+wine_env() {
+  export WINEPREFIX="$1"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export LANG=zh_TW.UTF-8 LC_ALL=zh_TW.UTF-8
+  export HOME="$1.home" XDG_CONFIG_HOME="$1.home/.config" XDG_DATA_HOME="$1.home/.local/share"
+  # No desktop menu entries in the real HOME, no Mono or Gecko downloads.
+  export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
+  mkdir -p "$HOME"
+}
+
+# make_prefix PREFIX FAMILY: a fresh prefix posing as the NT family (nt) or Windows 98 (98),
+# with the null display driver so that dialogs and message boxes run without a display.
+make_prefix() {
+  local prefix="$1" family="$2"
+  rm -rf "$prefix" "$prefix.home"
+  wine_env "$prefix"
+  "$WINE" wineboot -i </dev/null >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  # winecfg ignores 9x versions in a 64-bit prefix; the registry value itself is honoured.
+  local version=win7
+  [ "$family" = 98 ] && version=win98
+  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f </dev/null >/dev/null 2>&1
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w 2>/dev/null || true
+}
+
+# start_prefix PREFIX: keeps the prefix's wineserver running and its services started, with their
+# output sent away: a first Wine process started from a pipe would otherwise hold it open.
+start_prefix() {
+  wine_env "$1"
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  "$WINE" wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_prefix() {
+  wine_env "$1"
+  "$WINESERVER" -k 2>/dev/null || true
+  "$WINESERVER" -w 2>/dev/null || true
+}

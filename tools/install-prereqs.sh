@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs what the builds and tests need from Debian's packages, once; quiet when all is there.
+set -euo pipefail
+
+packages=(
+  cmake make g++ python3
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+  wine wine64
+  locales
+  liblnk-utils icoutils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q >/dev/null
+  apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Wine takes the ANSI code page from the Unix locale: zh_TW.UTF-8 gives code page 950.
+if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf8$'; then
+  echo "generating locale zh_TW.UTF-8"
+  sed -i 's/^# *\(zh_TW.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_TW.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_TW.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi
