@@ -1,0 +1,22 @@
+// Every registry read, write and delete of the program. Each operation opens, uses and closes
+// its key; paths under HKEY_CURRENT_USER are relative to the product settings key
+// HKEY_CURRENT_USER\Software\Krelvo. Writes and deletes fail silently; reads fall back to the
+// caller's default.
+#pragma once
+#include <windows.h>
+
+void WriteRegString(HKEY root, const char* path, const char* valueName, const char* text);
+void WriteSettingString(const char* path, const char* valueName, const char* text);
+void WriteRegDword(HKEY root, const char* path, const char* valueName, DWORD value);
+void WriteSettingDword(const char* path, const char* valueName, DWORD value);
+void WriteRegBinary(HKEY root, const char* path, const char* valueName, const void* bytes, DWORD count);
+bool ReadRegString(HKEY root, const char* path, const char* valueName, char* buffer,
+                   const char* defaultText, DWORD bufferSize);
+bool ReadSettingString(const char* path, const char* valueName, char* buffer,
+                       const char* defaultText, DWORD bufferSize);
+DWORD ReadRegDword(HKEY root, const char* path, const char* valueName, DWORD defaultValue);
+DWORD ReadSettingDword(const char* path, const char* valueName, DWORD defaultValue);
+void DeleteRegValue(HKEY root, const char* path, const char* valueName);
+void DeleteRegKey(HKEY root, const char* path);
+void DeleteRegTree(HKEY root, const char* path);
+bool RegKeyExists(HKEY root, const char* path);

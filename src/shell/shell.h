@@ -1,0 +1,13 @@
+// What the archiver registers with the Windows shell; each operation given an all-zero
+// SetupOptions takes its registrations back.
+#pragma once
+
+#include "setup/setup_options.h"
+
+void SetAssociations(const SetupOptions& options);
+bool IsOwnClass(const char* extension);
+void SetShellExtension(const SetupOptions& options);
+// programGroupPath: a 1024-byte buffer filled with the user's program group, or null.
+void SetShortcuts(const SetupOptions& options, char* programGroupPath);
+void RegisterProgramClasses();
+void RegisterAppPath();
