@@ -1,0 +1,99 @@
+// Helpers shared by the Win32 suites under Wine.
+#pragma once
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+// The family the prefix poses as: run-suites.sh sets KVO_FAMILY to "nt" or "98".
+inline bool IsNtPrefix() {
+    const char* family = getenv("KVO_FAMILY");
+    return !family || strcmp(family, "98") != 0;
+}
+
+inline bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return written == bytes.size();
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The folder of the test program (uninstall.exe is built beside it), with a backslash.
+inline std::string TestProgramFolder() {
+    char path[1024];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    *(strrchr(path, '\\') + 1) = '\0';
+    return path;
+}
+
+// The Unix path of a Windows path, through Wine's own export.
+inline std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return std::string();
+    WCHAR wide[1024];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024);
+    char* unixPath = toUnix(wide);
+    std::string result = unixPath ? unixPath : "";
+    if (unixPath)
+        HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Runs a Unix tool of the machine on one file of the prefix; returns its output (UTF-8), or ""
+// when it did not finish within 20 s. Wine hands Windows standard handles to no Unix program
+// and reports such a process ended before it has, so the shell writes the output to a file
+// and renames it when done.
+inline std::string RunUnixTool(const char* tool, const std::string& windowsPath) {
+    char outputPath[MAX_PATH];
+    char tempFolder[MAX_PATH];
+    GetTempPathA(sizeof(tempFolder), tempFolder);
+    GetTempFileNameA(tempFolder, "kvo", 0, outputPath);
+    std::string donePath = std::string(outputPath) + ".done";
+    std::string arguments = std::string("Z:\\bin\\sh -c \"") + tool +
+                            " \\\"$0\\\" >\\\"$1\\\" 2>&1; mv \\\"$1\\\" \\\"$1.done\\\"\" \"" +
+                            UnixPath(windowsPath) + "\" \"" + UnixPath(outputPath) + "\"";
+    WCHAR wide[4096];
+    std::string result;
+    if (MultiByteToWideChar(CP_UTF8, 0, arguments.c_str(), -1, wide, 4096)) {
+        STARTUPINFOW startup;
+        memset(&startup, 0, sizeof(startup));
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process;
+        if (CreateProcessW(nullptr, wide, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            for (int waited = 0; waited < 20000 && !PathExists(donePath); waited += 50)
+                Sleep(50);
+            result = ReadBytes(donePath);
+        }
+    }
+    DeleteFileA(outputPath);
+    DeleteFileA(donePath.c_str());
+    return result;
+}
