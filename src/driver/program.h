@@ -17,3 +17,6 @@ void UninstallProduct();
 
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();
+
+// Lists the product in the system's list of removable programs.
+void RegisterUninstallEntry();

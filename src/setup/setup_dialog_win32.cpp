@@ -1,0 +1,74 @@
+// "SETUPDLG": shows the saved choices and, on OK, saves and applies them and registers the
+// uninstall entry. A silent setup confirms it while it initialises.
+#include <richedit.h>
+
+#include "driver/program.h"
+#include "lang/ext_resource.h"
+#include "resources/resource.h"
+#include "setup/common_dialog.h"
+#include "setup/setup_dialogs.h"
+#include "setup/setup_options_dialog.h"
+#include "shell/shell.h"
+
+void ApplySetupOptions(const SetupOptions& options, char* programGroupPath) {
+    RegisterAppPath();
+    SetShellExtension(options);
+    SetAssociations(options);
+    RegisterProgramClasses();
+    SetShortcuts(options, programGroupPath);
+}
+
+static void ConfirmSetup(HWND dialog) {
+    // The choices are saved before anything is applied, so they survive a failing step.
+    SetupOptions options = {};
+    SetupOptionsFromDialog(dialog, options);
+    SaveSetupOptions(options);
+    ApplySetupOptions(options, ProgramGroupPath);
+    RegisterUninstallEntry();
+    EndDialog(dialog, 1);
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    HandleCommonDialogMessage(dialog, message, wParam, lParam, "SETUPDLG", SetupHelpContext);
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetupOptions options = {};
+        LoadSetupOptions(options);
+        SetupOptionsToDialog(dialog, options);
+        SetForegroundWindow(dialog);
+        SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon));
+        SendDlgItemMessageA(dialog, IDC_EXPLANATION, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
+        if (SilentSetup)
+            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            ConfirmSetup(dialog);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_SHELL_EXT: {
+            // Keeps every mark; enables the two menu boxes exactly when integration is on.
+            SetupOptions options = {};
+            SetupOptionsFromDialog(dialog, options);
+            SetupOptionsToDialog(dialog, options);
+            break;
+        }
+        case IDC_SELECT_ALL:
+            CheckAllArchiveKinds(dialog);
+            break;
+        case IDC_CONTEXT_ITEMS:
+            ShowContextItemsDialog(dialog);
+            break;
+        }
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR RunSetupDialog() {
+    return DialogBoxParamA(ResourceModule, "SETUPDLG", nullptr, SetupDialogProc, 0);
+}
