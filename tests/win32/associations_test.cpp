@@ -371,8 +371,10 @@ TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
     SetAssociations(Options(false, false));
     EXPECT_EQ("Second", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
     // Not the stale bytes; on 95/98 our own "Data" entry stays, as releasing leaves it.
-    EXPECT_EQ(TemplateFileForm() ? "<none>" : ZipBytes,
-              GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data"));
+    DWORD type = 0;
+    std::string bytes = "<none>";
+    GetRegValue(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", &type, &bytes);
+    EXPECT_EQ(TemplateFileForm() ? "<none>" : ZipBytes, bytes);
 }
 
 TEST_F(Associations, ReleaseByRecordRules) {
