@@ -119,18 +119,6 @@ void SeedClasses() {
     SetRegText(HKEY_CLASSES_ROOT, ".r50", "", "OtherArc.rar");
 }
 
-std::string SortLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start + 1));
-    std::sort(lines.begin(), lines.end());
-    std::string sorted;
-    for (const std::string& line : lines)
-        sorted += line;
-    return sorted;
-}
-
 // The saved association of one extension, as the dump shows it.
 std::string Record(const std::string& ext, bool setValue, int exist, const std::string& type,
                    const std::string& content, const std::string& shellNew) {
