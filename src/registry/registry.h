@@ -20,3 +20,9 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName);
 void DeleteRegKey(HKEY root, const char* path);
 void DeleteRegTree(HKEY root, const char* path);
 bool RegKeyExists(HKEY root, const char* path);
+// Reads a value's bytes, whatever its type, into buffer. True with *count set when the value
+// was read; false (*count left alone) when it is missing or larger than bufferSize.
+bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
+                   DWORD bufferSize, DWORD* count);
+bool ReadSettingBinary(const char* path, const char* valueName, void* buffer, DWORD bufferSize,
+                       DWORD* count);

@@ -13,3 +13,13 @@ struct SetupOptions {
     unsigned char CascadedMenu;
     unsigned char MenuIcons;
 };
+
+// The extension of each archive kind, in the order of Associate; "Setup\<extension>" holds the
+// kind's saved choice "Set".
+extern const char* const ArchiveKindExtensions[ArchiveKindCount];
+
+// Fills every field from the saved choices below the product settings key, with the first-run
+// defaults; ".iso" starts off while another program's class holds it.
+void LoadSetupOptions(SetupOptions& options);
+// Stores the record as saved choices (17 values; ".iso" is never saved).
+void SaveSetupOptions(const SetupOptions& options);

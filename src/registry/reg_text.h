@@ -1,0 +1,31 @@
+// Text rules of the registry layer, without Win32: where a caller's path lands, how a child
+// key path is joined, and how a value read into a caller's buffer is made a terminated text.
+#pragma once
+#include <stddef.h>
+
+enum {
+    RegPathSize = 256,          // a full key path
+    RegPathLimit = RegPathSize - 20,  // the longest path a caller may give (236 characters)
+    RegKeyNameSize = 256,       // a key name met while walking a tree: 255 characters at most
+    RegChildPathSize = 512,     // parent + "\" + name while walking a tree
+};
+
+// Concatenates up to four texts into buffer; false (buffer left empty) when they do not fit.
+bool ConcatText(char* buffer, size_t bufferSize, const char* first, const char* second,
+                const char* third = "", const char* fourth = "");
+
+// The full key path for a caller's path. With currentUser (the root HKEY_CURRENT_USER) the path
+// lies below "Software\Krelvo", unless it begins with a backslash, which makes it relative to
+// HKEY_CURRENT_USER itself. False when the path is longer than bufferSize less 20 characters.
+bool BuildRegPath(bool currentUser, const char* path, char* buffer, size_t bufferSize);
+
+// parent + "\" + name; false when that does not fit.
+bool JoinKeyPath(const char* parent, const char* name, char* buffer, size_t bufferSize);
+
+// After a value of readSize bytes was read into a buffer of bufferSize bytes: makes it a
+// terminated text inside the buffer. False when it cannot be (the bytes fill the whole buffer
+// without a zero at the end), so the caller takes its default.
+bool TerminateReadText(char* buffer, unsigned long readSize, unsigned long bufferSize);
+
+// Copies a default text, cut to fit the buffer; a zero-sized buffer is left alone.
+void CopyDefaultText(char* buffer, const char* text, size_t bufferSize);

@@ -1,0 +1,199 @@
+#include "registry/registry.h"
+
+#include "registry/reg_text.h"
+#include "support/system.h"
+
+// Keys deleted in the current pass of DeleteRegTree (one thread; tree deletions never nest).
+static int deletedKeyCount;
+
+static bool FullPath(HKEY root, const char* path, char* fullPath) {
+    return BuildRegPath(root == HKEY_CURRENT_USER, path, fullPath, RegPathSize);
+}
+
+static HKEY CreateKeyForWrite(HKEY root, const char* path) {
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath))
+        return nullptr;
+    HKEY key;
+    if (RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+static HKEY OpenKeyForRead(HKEY root, const char* path) {
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath))
+        return nullptr;
+    HKEY key;
+    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) !=
+        ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+static void CloseKey(HKEY key) { RegCloseKey(key); }
+
+static void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
+                          const void* bytes, DWORD count) {
+    HKEY key = CreateKeyForWrite(root, path);
+    if (!key)
+        return;
+    RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count);
+    CloseKey(key);
+}
+
+void WriteRegString(HKEY root, const char* path, const char* valueName, const char* text) {
+    // The terminating zero is stored too: an empty text is one zero byte.
+    WriteRegValue(root, path, valueName, REG_SZ, text, lstrlenA(text) + 1);
+}
+
+void WriteSettingString(const char* path, const char* valueName, const char* text) {
+    WriteRegString(HKEY_CURRENT_USER, path, valueName, text);
+}
+
+void WriteRegDword(HKEY root, const char* path, const char* valueName, DWORD value) {
+    WriteRegValue(root, path, valueName, REG_DWORD, &value, sizeof(value));
+}
+
+void WriteSettingDword(const char* path, const char* valueName, DWORD value) {
+    WriteRegDword(HKEY_CURRENT_USER, path, valueName, value);
+}
+
+void WriteRegBinary(HKEY root, const char* path, const char* valueName, const void* bytes,
+                    DWORD count) {
+    WriteRegValue(root, path, valueName, REG_BINARY, bytes, count);
+}
+
+bool ReadRegString(HKEY root, const char* path, const char* valueName, char* buffer,
+                   const char* defaultText, DWORD bufferSize) {
+    HKEY key = OpenKeyForRead(root, path);
+    if (key) {
+        DWORD size = bufferSize;
+        LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(buffer), &size);
+        CloseKey(key);
+        // Whatever was stored (no terminator, another type, the buffer filled exactly), the
+        // caller gets a terminated text inside its buffer or its default.
+        if (result == ERROR_SUCCESS && TerminateReadText(buffer, size, bufferSize))
+            return true;
+    }
+    CopyDefaultText(buffer, defaultText, bufferSize);
+    return false;
+}
+
+bool ReadSettingString(const char* path, const char* valueName, char* buffer,
+                       const char* defaultText, DWORD bufferSize) {
+    return ReadRegString(HKEY_CURRENT_USER, path, valueName, buffer, defaultText, bufferSize);
+}
+
+DWORD ReadRegDword(HKEY root, const char* path, const char* valueName, DWORD defaultValue) {
+    HKEY key = OpenKeyForRead(root, path);
+    if (!key)
+        return defaultValue;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                   reinterpret_cast<BYTE*>(&value), &size);
+    CloseKey(key);
+    // Shorter than 4 bytes would fill only part of the number: treated as absent.
+    if (result != ERROR_SUCCESS || size != sizeof(value))
+        return defaultValue;
+    return value;
+}
+
+DWORD ReadSettingDword(const char* path, const char* valueName, DWORD defaultValue) {
+    return ReadRegDword(HKEY_CURRENT_USER, path, valueName, defaultValue);
+}
+
+bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
+                   DWORD bufferSize, DWORD* count) {
+    HKEY key = OpenKeyForRead(root, path);
+    if (!key)
+        return false;
+    DWORD size = bufferSize;
+    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
+                                   static_cast<BYTE*>(buffer), &size);
+    CloseKey(key);
+    if (result != ERROR_SUCCESS || size > bufferSize)
+        return false;
+    *count = size;
+    return true;
+}
+
+bool ReadSettingBinary(const char* path, const char* valueName, void* buffer, DWORD bufferSize,
+                       DWORD* count) {
+    return ReadRegBinary(HKEY_CURRENT_USER, path, valueName, buffer, bufferSize, count);
+}
+
+void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath))
+        return;
+    HKEY key;
+    if (RegOpenKeyExA(root, fullPath, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueA(key, valueName);
+    CloseKey(key);
+}
+
+void DeleteRegKey(HKEY root, const char* path) {
+    char fullPath[RegPathSize];
+    // An empty full path would name the root itself.
+    if (!FullPath(root, path, fullPath) || !fullPath[0])
+        return;
+    // NT family: fails while the key has subkeys. 95/98/Me: removes the whole subtree.
+    RegDeleteKeyA(root, fullPath);
+}
+
+bool RegKeyExists(HKEY root, const char* path) {
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath))
+        return false;
+    HKEY key;
+    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    CloseKey(key);
+    return true;
+}
+
+// One pass over a key: each child found is deleted with its own subtree, then the key itself.
+// Deleting a child shifts the indexes of the rest, so a pass may skip some; the caller repeats
+// passes until one deletes nothing.
+static void DeletionPass(HKEY root, const char* keyPath) {
+    if (!keyPath[0])
+        return;  // never the root itself
+    HKEY key;
+    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    char name[RegKeyNameSize];
+    char childPath[RegChildPathSize];
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof(name);
+        LONG result = RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue;  // a name that no registry allows: pass over it, keep the siblings
+        if (result != ERROR_SUCCESS)
+            break;
+        // A child whose path would not fit stays, and with it its parents; the surrounding
+        // loop then ends after a pass without progress.
+        if (JoinKeyPath(keyPath, name, childPath, sizeof(childPath)))
+            DeletionPass(root, childPath);
+    }
+    CloseKey(key);
+    if (RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS)
+        deletedKeyCount++;
+}
+
+void DeleteRegTree(HKEY root, const char* path) {
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath) || !fullPath[0])
+        return;
+    // The 95/98/Me family deletes a whole tree in one call.
+    if (NtMajorVersion() == 0 && RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS)
+        return;
+    do {
+        deletedKeyCount = 0;
+        DeletionPass(root, fullPath);
+    } while (deletedKeyCount != 0);
+}

@@ -1,0 +1,32 @@
+// The association list and the new-file templates: data and text rules without Win32.
+#pragma once
+#include <stddef.h>
+
+#include "setup/setup_options.h"
+
+// Entry i holds the extensions of archive kind i, one after another (".gz.tgz").
+extern const char* const AssociationList[ArchiveKindCount];
+
+// Copies the first extension of rest into out (cut to outSize) and returns where the next one
+// begins: at its dot, or at the terminator after the last.
+const char* NextExtension(const char* rest, char* out, size_t outSize);
+
+enum { KvoTemplateSize = 20, ZipTemplateSize = 22, SavedShellNewDataSize = 4096 };
+
+// Empty archives for the shell's "New" menu. Stored with their first byte zero, so that the
+// program never holds a complete archive signature; PlaceTemplateSignatures completes them.
+extern unsigned char KvoTemplate[KvoTemplateSize];
+extern unsigned char ZipTemplate[ZipTemplateSize];
+void PlaceTemplateSignatures();
+
+// Windows Me, 2000 and later take a template file named by "FileName"; 95, 98 and NT 4.0 the
+// bytes themselves as "Data". Unsigned comparisons, as GetVersionExA reports the numbers.
+bool UsesTemplateFile(unsigned long majorVersion, unsigned long minorVersion);
+
+// Volume extensions .r00 onward that associating .kvo writes: 30 on the NT family, else 100.
+// Releasing always treats all 100.
+int AssociatedVolumeCount(bool ntFamily);
+enum { ReleasedVolumeCount = 100 };
+
+// ".r00" to ".r99" into a buffer of at least 5 bytes.
+void VolumeExtension(int number, char* out);

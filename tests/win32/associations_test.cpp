@@ -1,0 +1,471 @@
+// Archive associations on a realistic HKEY_CLASSES_ROOT: what is written and saved, and that
+// releasing gives every kind back as it was found.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "reg_dump.h"
+#include "registry/registry.h"
+#include "shell/associations.h"
+#include "shell/shell.h"
+
+namespace {
+
+const char* const Extensions[19] = {".kvo", ".zip", ".cab", ".arj", ".lzh", ".lha", ".ace",
+                                    ".tar", ".gz",  ".tgz", ".uue", ".xxe", ".uu",  ".bz2",
+                                    ".tbz2", ".bz", ".tbz", ".jar", ".iso"};
+
+const std::string KvoBytes("\x4B\x76\x6F\x21\x1A\x07\x00\xCF\x90\x73\x00\x00\x0D\x00\x00\x00\x00\x00\x00\x00", 20);
+const std::string ZipBytes = std::string("\x50\x4B\x05\x06", 4) + std::string(18, '\0');
+
+std::string Volume(int number) {
+    char name[8];
+    VolumeExtension(number, name);
+    return name;
+}
+
+std::vector<std::string> ClassTrees() {
+    std::vector<std::string> trees(Extensions, Extensions + 19);
+    for (int i = 0; i < 100; i++)
+        trees.push_back(Volume(i));
+    return trees;
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string text;
+    for (unsigned char c : bytes) {
+        char hex[4];
+        snprintf(hex, sizeof(hex), "%02X", c);
+        text += hex;
+    }
+    return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    char buffer[256];
+    DWORD read = 0;
+    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
+    CloseHandle(file);
+    return std::string(buffer, read);
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+SetupOptions Options(bool associate, bool shellExt) {
+    SetupOptions options;
+    memset(&options, 0, sizeof(options));
+    memset(options.Associate, associate ? 1 : 0, sizeof(options.Associate));
+    options.ShellExt = shellExt ? 1 : 0;
+    return options;
+}
+
+// Whether this process sees the system as Windows Me, 2000 or later (the template file).
+bool TemplateFileForm() { return Family() != "98"; }
+int AssociatedVolumes() { return Family() == "nt" ? 30 : 100; }
+
+class Associations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const std::string& tree : ClassTrees())
+            WipeRegTree(HKEY_CLASSES_ROOT, tree);
+        WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
+        kvoFile = ProgramFolder() + "kvonew.dat";
+        zipFile = ProgramFolder() + "zipnew.dat";
+        DeleteFileA(kvoFile.c_str());
+        DeleteFileA(zipFile.c_str());
+    }
+    void TearDown() override {
+        SetUp();
+    }
+    std::string kvoFile, zipFile;
+};
+
+const char* const SeedZipShellNew = ".zip\\ShellNew";
+
+// A user's system as it might be before setup.
+void SeedClasses() {
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "CompressedFolder");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
+    SetRegText(HKEY_CLASSES_ROOT, SeedZipShellNew, "NullFile", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\PersistentHandler", "", "{098f2470-bae0-11cd-b579-08002b30bfeb}");
+    SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "CABFolder");
+    SetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName", "C:\\Templates\\empty.cab");
+    SetRegText(HKEY_CLASSES_ROOT, ".gz", "", "OtherArc.gz");
+    SetRegText(HKEY_CLASSES_ROOT, ".gz", "Content Type", "application/x-gzip");
+    SetRegText(HKEY_CLASSES_ROOT, ".iso", "", "Burner.Image");
+    SetRegText(HKEY_CLASSES_ROOT, ".jar", "Content Type", "application/java-archive");
+    SetRegText(HKEY_CLASSES_ROOT, ".arj", "", "OtherArc.arj");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "", "OtherArc.tar");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "Content Type", "application/x-tar");
+    SetRegText(HKEY_CLASSES_ROOT, ".bz2", "", "OtherArc.bz2");
+    SetRegText(HKEY_CLASSES_ROOT, ".r00", "", "OtherArc.rar");
+    SetRegText(HKEY_CLASSES_ROOT, ".r05", "", "OtherArc.rar");
+    SetRegText(HKEY_CLASSES_ROOT, ".r05", "Content Type", "application/x-rar");
+    SetRegText(HKEY_CLASSES_ROOT, ".r50", "", "OtherArc.rar");
+}
+
+// The saved association of one extension, as the dump shows it.
+std::string Record(const std::string& ext, bool setValue, int exist, const std::string& type,
+                   const std::string& content, const std::string& shellNew) {
+    std::string key = "Software\\Krelvo\\Setup\\" + ext;
+    std::string text = "K " + key + "\n";
+    text += "V " + key + "|Content|1|" + Hex(content + std::string(1, '\0')) + "\n";
+    text += "V " + key + "|Exist|4|0" + std::to_string(exist) + "000000\n";
+    if (setValue)
+        text += "V " + key + "|Set|4|01000000\n";
+    text += "V " + key + "|ShellNew|1|" + Hex(shellNew + std::string(1, '\0')) + "\n";
+    text += "V " + key + "|Type|1|" + Hex(type + std::string(1, '\0')) + "\n";
+    return text;
+}
+
+TEST_F(Associations, RoundTripGivesEveryKindBack) {
+    SeedClasses();
+    const std::string seeded = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
+
+    SetAssociations(Options(true, true));
+
+    // Every extension is ours, without a content type.
+    for (const char* ext : Extensions) {
+        EXPECT_EQ(strcmp(ext, ".zip") == 0 ? "Krelvo.ZIP" : "Krelvo",
+                  GetRegText(HKEY_CLASSES_ROOT, ext, "")) << ext;
+        EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ext, "Content Type")) << ext;
+    }
+    for (int i = 0; i < 100; i++) {
+        std::string volume = Volume(i);
+        if (i < AssociatedVolumes()) {
+            EXPECT_EQ("K " + volume + "\nV " + volume + "||1|" + Hex(std::string("Krelvo", 7)) + "\n",
+                      DumpRegTree(HKEY_CLASSES_ROOT, volume)) << volume;
+        } else if (i != 50) {
+            EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, volume)) << volume;
+        } else {
+            EXPECT_EQ("OtherArc.rar", GetRegText(HKEY_CLASSES_ROOT, volume, ""));
+        }
+    }
+    // The new-file entries: a template file beside the program, or the bytes themselves.
+    if (TemplateFileForm()) {
+        EXPECT_EQ("K .kvo\\ShellNew\nV .kvo\\ShellNew|FileName|1|" +
+                      Hex(kvoFile + std::string(1, '\0')) + "\n",
+                  DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));
+        EXPECT_EQ("K .zip\\ShellNew\nV .zip\\ShellNew|FileName|1|" +
+                      Hex(zipFile + std::string(1, '\0')) + "\n",
+                  DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+        EXPECT_EQ(KvoBytes, ReadFileBytes(kvoFile));
+        EXPECT_EQ(ZipBytes, ReadFileBytes(zipFile));
+    } else {
+        EXPECT_EQ("K .kvo\\ShellNew\nV .kvo\\ShellNew|Data|3|" + Hex(KvoBytes) + "\n",
+                  DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));
+        EXPECT_EQ("K .zip\\ShellNew\nV .zip\\ShellNew|Data|3|" + Hex(ZipBytes) + "\n",
+                  DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+        EXPECT_EQ("<missing>", ReadFileBytes(kvoFile));
+        EXPECT_EQ("<missing>", ReadFileBytes(zipFile));
+    }
+    // Only the ShellNew of .kvo and .zip is touched; the rest of .zip stays.
+    EXPECT_EQ("C:\\Templates\\empty.cab", GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName"));
+    EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, ".zip\\PersistentHandler"));
+
+    // The saved associations, whole.
+    std::string expected = "K Software\\Krelvo\nK Software\\Krelvo\\Setup\n";
+    expected += Record(".ace", false, 0, "", "", "");
+    expected += Record(".arj", false, 1, "OtherArc.arj", "", "");
+    expected += Record(".bz", false, 0, "", "", "");
+    expected += Record(".bz2", false, 1, "OtherArc.bz2", "", "");
+    expected += Record(".cab", false, 1, "CABFolder", "", "C:\\Templates\\empty.cab");
+    expected += Record(".gz", false, 1, "OtherArc.gz", "application/x-gzip", "");
+    expected += Record(".iso", false, 1, "Burner.Image", "", "");
+    expected += Record(".jar", false, 1, "", "application/java-archive", "");
+    expected += Record(".kvo", false, 0, "", "", "");
+    expected += Record(".lha", false, 0, "", "", "");
+    expected += Record(".lzh", false, 0, "", "", "");
+    expected += Record(".tar", false, 1, "OtherArc.tar", "application/x-tar", "");
+    expected += Record(".tbz", false, 0, "", "", "");
+    expected += Record(".tbz2", false, 0, "", "", "");
+    expected += Record(".tgz", false, 0, "", "", "");
+    expected += Record(".uu", false, 0, "", "", "");
+    expected += Record(".uue", false, 0, "", "", "");
+    expected += Record(".xxe", false, 0, "", "", "");
+    expected += Record(".zip", false, 1, "CompressedFolder", "application/x-zip-compressed", "*");
+    const std::string saved = DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
+    EXPECT_EQ(SortLines(expected), saved);
+
+    // A second run finds everything ours: the records and the classes stay as they are, and
+    // the template files are not rewritten.
+    const std::string associated = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
+    if (TemplateFileForm())
+        WriteFileBytes(kvoFile, "edited");
+    SetAssociations(Options(true, true));
+    EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+    EXPECT_EQ(associated, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
+    if (TemplateFileForm()) {
+        EXPECT_EQ("edited", ReadFileBytes(kvoFile));
+        EXPECT_EQ(ZipBytes, ReadFileBytes(zipFile));
+    }
+
+    // Another program takes .gz meanwhile.
+    const auto takeGz = [] {
+        SetRegText(HKEY_CLASSES_ROOT, ".gz", "", "Another.gz");
+        SetRegText(HKEY_CLASSES_ROOT, ".gz", "Content Type", "application/gzip");
+    };
+    takeGz();
+
+    SetAssociations(Options(false, false));
+    const std::string released = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
+
+    // Exactly as seeded, apart from what releasing itself leaves: .gz stays with its new
+    // owner, the volume extensions follow the .kvo record (no key before: all deleted), .jar
+    // gets its saved empty class written, and a "Data" entry installed on 95/98 stays.
+    for (const std::string& tree : ClassTrees())
+        WipeRegTree(HKEY_CLASSES_ROOT, tree);
+    SeedClasses();
+    EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
+    for (int i = 0; i < 100; i++)
+        WipeRegTree(HKEY_CLASSES_ROOT, Volume(i));
+    SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
+    takeGz();
+    if (!TemplateFileForm())
+        SetRegBytes(HKEY_CLASSES_ROOT, SeedZipShellNew, "Data", REG_BINARY, ZipBytes.data(), 22);
+    EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
+    // The records stay until the product settings key goes.
+    EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Associations, SystemVersionMatchesTheFamily) {
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(GetVersionExA(&version));
+    if (Family() == "nt") {
+        EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
+        EXPECT_GE(version.dwMajorVersion, 5u);
+    } else {
+        EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), version.dwPlatformId);
+        EXPECT_EQ(4u, version.dwMajorVersion);
+        EXPECT_EQ(Family() == "me" ? 90u : 10u, version.dwMinorVersion);
+    }
+}
+
+TEST_F(Associations, OwnershipIsEitherArchiveClassInAnyCase) {
+    EXPECT_FALSE(IsOwnClass(".zip"));  // no key
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "kRELVO.zip");
+    EXPECT_TRUE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "KRELVO");
+    EXPECT_TRUE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo.REV");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo ");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+}
+
+// Issue: a previous new-file entry given as "Data" survives setup and uninstall.
+TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
+    const std::string foreign("\x11\x22\x00\x33\xFF", 5);
+    for (int shellExt = 1; shellExt >= 0; shellExt--) {
+        SetUp();
+        SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
+        SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, foreign.data(), 5);
+        const std::string before = DumpRegTree(HKEY_CLASSES_ROOT, ".zip");
+        SetupOptions options = Options(false, shellExt != 0);
+        options.Associate[1] = 1;
+
+        SetAssociations(options);
+        DWORD type = 0;
+        std::string bytes;
+        ASSERT_TRUE(GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData",
+                                &type, &bytes));
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+        EXPECT_EQ(foreign, bytes);
+        EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+        if (!shellExt) {  // without shell integration the ShellNew key is never touched
+            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
+        }
+        SetAssociations(options);
+        if (!shellExt) {
+            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
+        }
+
+        SetAssociations(Options(false, false));
+        EXPECT_EQ(before, DumpRegTree(HKEY_CLASSES_ROOT, ".zip")) << "ShellExt " << shellExt;
+    }
+}
+
+TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
+    // Beside a "FileName", a "Data" value is not saved (the entry was the file).
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName", "C:\\t.kvo");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, "ab", 2);
+    // Beside a "NullFile", neither.
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "cd", 2);
+    // Larger than the bound: not saved.
+    std::string large(SavedShellNewDataSize + 1, 'x');
+    SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "Old.cab");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", REG_BINARY, large.data(),
+                static_cast<DWORD>(large.size()));
+    // Exactly the bound: saved.
+    std::string bound(SavedShellNewDataSize, 'y');
+    SetRegText(HKEY_CLASSES_ROOT, ".arj", "", "Old.arj");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data", REG_BINARY, bound.data(),
+                static_cast<DWORD>(bound.size()));
+    SetupOptions options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = options.Associate[2] = options.Associate[3] = 1;
+    SetAssociations(options);
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNewData"));
+    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNew"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    EXPECT_EQ("*", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
+    EXPECT_EQ(bound, GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.arj", "ShellNewData"));
+
+    SetAssociations(Options(false, false));
+    // The file and null-file entries come back as before; .cab's ShellNew was never touched.
+    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName"));
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile"));
+    EXPECT_EQ(large, GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data"));
+    EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data"));
+}
+
+TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "First");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "old", 3);
+    SetupOptions options = Options(false, true);
+    options.Associate[1] = 1;
+    SetAssociations(options);
+    SetAssociations(Options(false, false));
+    // A new handler without any new-file entry takes .zip; setup takes it over from it.
+    WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Second");
+    SetAssociations(options);
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    SetAssociations(Options(false, false));
+    EXPECT_EQ("Second", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    // Not the stale bytes; on 95/98 our own "Data" entry stays, as releasing leaves it.
+    DWORD type = 0;
+    std::string bytes = "<none>";
+    GetRegValue(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", &type, &bytes);
+    EXPECT_EQ(TemplateFileForm() ? "<none>" : ZipBytes, bytes);
+}
+
+TEST_F(Associations, ReleaseByRecordRules) {
+    // A record naming a class of our own restores an empty class; a record written before
+    // "ShellNewData" existed restores as it always did.
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "Content Type", "x/ours");
+    SetRegText(HKEY_CLASSES_ROOT, ".ace\\ShellNew", "FileName", "C:\\ours.ace");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Type", "krelvo.zip");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Content", "x/theirs");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "ShellNew", "");
+    DWORD one = 1;
+    SetRegBytes(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Exist", REG_DWORD, &one, 4);
+    // Ours without any record: counts as a key that existed, with nothing to restore.
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "Content Type", "x/ours");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar\\ShellNew", "FileName", "C:\\ours.tar");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar\\ShellNew", "Data", "keep");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "KRELVO");
+    for (int i = 0; i < 100; i += 33)
+        SetRegText(HKEY_CLASSES_ROOT, Volume(i), "", "Krelvo");
+    // .tbz2 has its own record, apart from .bz2.
+    SetRegText(HKEY_CLASSES_ROOT, ".bz2", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".tbz2", "", "Krelvo");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.tbz2", "Type", "Tbz2Class");
+
+    SetAssociations(Options(false, false));
+    EXPECT_EQ(SortLines("K .ace\nV .ace||1|00\nV .ace|Content Type|1|" + Hex(std::string("x/theirs", 9)) +
+                  "\nK .ace\\ShellNew\n"),
+              DumpRegTree(HKEY_CLASSES_ROOT, ".ace"));
+    EXPECT_EQ(SortLines("K .tar\nV .tar||1|00\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" +
+                  Hex(std::string("keep", 5)) + "\n"),
+              DumpRegTree(HKEY_CLASSES_ROOT, ".tar"));
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    for (int i = 0; i < 100; i++)
+        EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, Volume(i))) << i;
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".bz2", ""));
+    EXPECT_EQ("Tbz2Class", GetRegText(HKEY_CLASSES_ROOT, ".tbz2", ""));
+}
+
+TEST_F(Associations, VolumeExtensionsFollowTheSavedKvoClass) {
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "OldKvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "Content Type", "x/kvo");
+    SetupOptions options = Options(false, false);
+    options.Associate[0] = 1;
+    SetAssociations(options);
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));  // shell integration off
+    SetAssociations(Options(false, false));
+    // Released: every volume extension, also those never written, gets the saved class.
+    for (int i = 0; i < 100; i++) {
+        EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "")) << i;
+        EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "Content Type")) << i;
+    }
+    EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+}
+
+TEST_F(Associations, ExistingTemplateFilesAreNeverRewritten) {
+    if (!TemplateFileForm())
+        GTEST_SKIP() << "95/98 keep the template in the registry";
+    WriteFileBytes(zipFile, "mine");
+    SetupOptions options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = 1;
+    SetAssociations(options);
+    EXPECT_EQ("mine", ReadFileBytes(zipFile));
+    EXPECT_EQ(KvoBytes, ReadFileBytes(kvoFile));
+    EXPECT_EQ(zipFile, GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName"));
+    // The templates in memory are complete after use, as written.
+    EXPECT_EQ(KvoBytes, std::string(reinterpret_cast<const char*>(KvoTemplate), KvoTemplateSize));
+    EXPECT_EQ(ZipBytes, std::string(reinterpret_cast<const char*>(ZipTemplate), ZipTemplateSize));
+}
+
+// Windows Me: the 95/98 family with the template-file form. Its version is read at process
+// start, so this suite runs again in a copy of itself that Wine presents as Windows Me.
+TEST_F(Associations, WindowsMeRunInAChildProcess) {
+    if (Family() == "me")
+        GTEST_SKIP() << "already the Windows Me run";
+    std::string folder = ProgramFolder();
+    std::string self = folder + "win_tests.exe";
+    std::string child = folder + "win_tests_me.exe";
+    ASSERT_TRUE(CopyFileA(self.c_str(), child.c_str(), FALSE));
+    std::string appKey = "Software\\Wine\\AppDefaults\\win_tests_me.exe";
+    SetRegText(HKEY_CURRENT_USER, appKey, "Version", "winme");
+    SetEnvironmentVariableA("KVO_FAMILY", "me");
+    std::string command = "\"" + child + "\" --gtest_filter=Associations.*:Registry.*";
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process);
+    SetEnvironmentVariableA("KVO_FAMILY", Family() == "me" ? "me" : Family().c_str());
+    ASSERT_TRUE(started);
+    DWORD waited = WaitForSingleObject(process.hProcess, 120000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    WipeRegTree(HKEY_CURRENT_USER, appKey);
+    DeleteFileA(child.c_str());
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited);
+    EXPECT_EQ(0u, exitCode);
+}
+
+}  // namespace

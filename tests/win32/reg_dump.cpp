@@ -1,0 +1,153 @@
+#include "reg_dump.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+static void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* lines) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    lines->push_back("K " + path);
+    std::vector<BYTE> data(1 << 16);
+    char name[16384];
+    for (DWORD i = 0;; i++) {
+        DWORD nameSize = sizeof(name), dataSize = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, data.data(), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        std::string line = "V " + path + "|" + name + "|" + std::to_string(type) + "|";
+        for (DWORD b = 0; b < dataSize; b++) {
+            char hex[4];
+            snprintf(hex, sizeof(hex), "%02X", data[b]);
+            line += hex;
+        }
+        lines->push_back(line);
+    }
+    std::vector<std::string> children;
+    for (DWORD i = 0;; i++) {
+        char child[256];
+        DWORD childSize = sizeof(child);
+        if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
+        children.push_back(child);
+    }
+    RegCloseKey(key);
+    for (const std::string& child : children)
+        DumpKey(root, path + "\\" + child, lines);
+}
+
+std::string DumpRegTree(HKEY root, const std::string& path) {
+    std::vector<std::string> lines;
+    DumpKey(root, path, &lines);
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string DumpRegTrees(HKEY root, const std::vector<std::string>& paths) {
+    std::string text;
+    for (const std::string& path : paths)
+        text += DumpRegTree(root, path);
+    return text;
+}
+
+std::string SortLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start + 1));
+    std::sort(lines.begin(), lines.end());
+    std::string sorted;
+    for (const std::string& line : lines)
+        sorted += line;
+    return sorted;
+}
+
+void WipeRegTree(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        std::vector<std::string> children;
+        for (DWORD i = 0;; i++) {
+            char child[256];
+            DWORD childSize = sizeof(child);
+            if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            children.push_back(child);
+        }
+        RegCloseKey(key);
+        for (const std::string& child : children)
+            WipeRegTree(root, path + "\\" + child);
+    }
+    RegDeleteKeyA(root, path.c_str());
+}
+
+void CreateRegKey(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+void SetRegBytes(HKEY root, const std::string& path, const char* name, DWORD type,
+                 const void* bytes, DWORD count) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(bytes), count);
+    RegCloseKey(key);
+}
+
+void SetRegText(HKEY root, const std::string& path, const char* name, const std::string& text) {
+    SetRegBytes(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+bool RegKeyPresent(HKEY root, const std::string& path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool GetRegValue(HKEY root, const std::string& path, const char* name, DWORD* type,
+                 std::string* bytes) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    std::vector<BYTE> data(1 << 16);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG result = RegQueryValueExA(key, name, nullptr, type, data.data(), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return false;
+    bytes->assign(reinterpret_cast<const char*>(data.data()), size);
+    return true;
+}
+
+std::string GetRegText(HKEY root, const std::string& path, const char* name) {
+    DWORD type = 0;
+    std::string bytes;
+    if (!GetRegValue(root, path, name, &type, &bytes))
+        return "<none>";
+    if (!bytes.empty() && bytes.back() == '\0')
+        bytes.pop_back();
+    return bytes;
+}
+
+std::string Family() {
+    const char* family = getenv("KVO_FAMILY");
+    return family && *family ? family : "nt";
+}
+
+std::string ProgramFolder() {
+    char path[1024];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}

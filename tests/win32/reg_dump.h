@@ -1,0 +1,33 @@
+// Test helpers: the registry as sorted text, for comparing whole subtrees, and seeding.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Every key and value below root\path (the key itself included), one line each, sorted:
+//   "K path" for a key, "V path|name|type|hex bytes" for a value. Empty when the key is missing.
+std::string DumpRegTree(HKEY root, const std::string& path);
+// The dumps of several trees, joined.
+std::string DumpRegTrees(HKEY root, const std::vector<std::string>& paths);
+
+// The lines of a text, sorted as a dump is.
+std::string SortLines(const std::string& text);
+
+// Removes a whole tree with the registry's own calls (independent of the code under test).
+void WipeRegTree(HKEY root, const std::string& path);
+
+void SetRegText(HKEY root, const std::string& path, const char* name, const std::string& text);
+void SetRegBytes(HKEY root, const std::string& path, const char* name, DWORD type,
+                 const void* bytes, DWORD count);
+void CreateRegKey(HKEY root, const std::string& path);
+bool RegKeyPresent(HKEY root, const std::string& path);
+// True with type and bytes when the value exists.
+bool GetRegValue(HKEY root, const std::string& path, const char* name, DWORD* type,
+                 std::string* bytes);
+std::string GetRegText(HKEY root, const std::string& path, const char* name);  // "<none>" if absent
+
+// "nt", "98" (or "me" in the child run) from KVO_FAMILY; "nt" when unset.
+std::string Family();
+// The folder of the running test program, with a trailing backslash.
+std::string ProgramFolder();
