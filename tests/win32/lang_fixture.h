@@ -68,7 +68,7 @@ inline void LoadLibraryFixture(const char* fixture) {
     g_extResource.Load(GetModuleHandleA(nullptr), (folder + "uninstall.exe").c_str());
 }
 
-inline std::string WindowText(HWND window) {
+static inline std::string WindowText(HWND window) {
     char text[1024];
     text[0] = '\0';
     GetWindowTextA(window, text, sizeof(text));
