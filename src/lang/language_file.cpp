@@ -9,6 +9,19 @@
 #include "lang/lookup_key.h"
 #include "support/file.h"
 
+// Under AddressSanitizer (host tests and fuzzing) the unused tail of the section buffer is
+// poisoned, so that any read past the decoded text is reported.
+#if defined(__SANITIZE_ADDRESS__)
+#define KVO_POISON_SECTION 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KVO_POISON_SECTION 1
+#endif
+#endif
+#ifdef KVO_POISON_SECTION
+#include <sanitizer/asan_interface.h>
+#endif
+
 // Recognised by its first 13 bytes; the third closing asterisk is not examined.
 static const char messagesMarker[] = "***messages**";
 static const int markerLength = sizeof(messagesMarker) - 1;
@@ -32,6 +45,10 @@ static long long FindMarker(File& file) {
 }
 
 void LanguageResources::Unload() {
+#ifdef KVO_POISON_SECTION
+    if (text)
+        ASAN_UNPOISON_MEMORY_REGION(text, SectionReadSize + SectionSlack);
+#endif
     free(text);
     text = nullptr;
     length = 0;
@@ -91,6 +108,9 @@ void LanguageResources::DecodeAndIndex() {
     }
     text[w] = '\0';
     length = w;
+#ifdef KVO_POISON_SECTION
+    ASAN_POISON_MEMORY_REGION(text + length + 1, SectionReadSize + SectionSlack - length - 1);
+#endif
 
     // Lines start after a separator; the marker line and lines in the last 8 bytes never count.
     for (int k = 1; k <= length - 9; k++) {

@@ -119,18 +119,6 @@ void SeedClasses() {
     SetRegText(HKEY_CLASSES_ROOT, ".r50", "", "OtherArc.rar");
 }
 
-std::string SortLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start + 1));
-    std::sort(lines.begin(), lines.end());
-    std::string sorted;
-    for (const std::string& line : lines)
-        sorted += line;
-    return sorted;
-}
-
 // The saved association of one extension, as the dump shows it.
 std::string Record(const std::string& ext, bool setValue, int exist, const std::string& type,
                    const std::string& content, const std::string& shellNew) {
@@ -253,6 +241,231 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
     // The records stay until the product settings key goes.
     EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Associations, SystemVersionMatchesTheFamily) {
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(GetVersionExA(&version));
+    if (Family() == "nt") {
+        EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_NT), version.dwPlatformId);
+        EXPECT_GE(version.dwMajorVersion, 5u);
+    } else {
+        EXPECT_EQ(static_cast<DWORD>(VER_PLATFORM_WIN32_WINDOWS), version.dwPlatformId);
+        EXPECT_EQ(4u, version.dwMajorVersion);
+        EXPECT_EQ(Family() == "me" ? 90u : 10u, version.dwMinorVersion);
+    }
+}
+
+TEST_F(Associations, OwnershipIsEitherArchiveClassInAnyCase) {
+    EXPECT_FALSE(IsOwnClass(".zip"));  // no key
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "kRELVO.zip");
+    EXPECT_TRUE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "KRELVO");
+    EXPECT_TRUE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo.REV");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo ");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "");
+    EXPECT_FALSE(IsOwnClass(".zip"));
+}
+
+// Issue: a previous new-file entry given as "Data" survives setup and uninstall.
+TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
+    const std::string foreign("\x11\x22\x00\x33\xFF", 5);
+    for (int shellExt = 1; shellExt >= 0; shellExt--) {
+        SetUp();
+        SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
+        SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, foreign.data(), 5);
+        const std::string before = DumpRegTree(HKEY_CLASSES_ROOT, ".zip");
+        SetupOptions options = Options(false, shellExt != 0);
+        options.Associate[1] = 1;
+
+        SetAssociations(options);
+        DWORD type = 0;
+        std::string bytes;
+        ASSERT_TRUE(GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData",
+                                &type, &bytes));
+        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
+        EXPECT_EQ(foreign, bytes);
+        EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+        if (!shellExt) {  // without shell integration the ShellNew key is never touched
+            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
+        }
+        SetAssociations(options);
+        if (!shellExt) {
+            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
+        }
+
+        SetAssociations(Options(false, false));
+        EXPECT_EQ(before, DumpRegTree(HKEY_CLASSES_ROOT, ".zip")) << "ShellExt " << shellExt;
+    }
+}
+
+TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
+    // Beside a "FileName", a "Data" value is not saved (the entry was the file).
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName", "C:\\t.kvo");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, "ab", 2);
+    // Beside a "NullFile", neither.
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "cd", 2);
+    // Larger than the bound: not saved.
+    std::string large(SavedShellNewDataSize + 1, 'x');
+    SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "Old.cab");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", REG_BINARY, large.data(),
+                static_cast<DWORD>(large.size()));
+    // Exactly the bound: saved.
+    std::string bound(SavedShellNewDataSize, 'y');
+    SetRegText(HKEY_CLASSES_ROOT, ".arj", "", "Old.arj");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data", REG_BINARY, bound.data(),
+                static_cast<DWORD>(bound.size()));
+    SetupOptions options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = options.Associate[2] = options.Associate[3] = 1;
+    SetAssociations(options);
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNewData"));
+    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNew"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    EXPECT_EQ("*", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
+    EXPECT_EQ(bound, GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.arj", "ShellNewData"));
+
+    SetAssociations(Options(false, false));
+    // The file and null-file entries come back as before; .cab's ShellNew was never touched.
+    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName"));
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile"));
+    EXPECT_EQ(large, GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data"));
+    EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data"));
+}
+
+TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "First");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "old", 3);
+    SetupOptions options = Options(false, true);
+    options.Associate[1] = 1;
+    SetAssociations(options);
+    SetAssociations(Options(false, false));
+    // A new handler without any new-file entry takes .zip; setup takes it over from it.
+    WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Second");
+    SetAssociations(options);
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    SetAssociations(Options(false, false));
+    EXPECT_EQ("Second", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    // Not the stale bytes; on 95/98 our own "Data" entry stays, as releasing leaves it.
+    DWORD type = 0;
+    std::string bytes = "<none>";
+    GetRegValue(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", &type, &bytes);
+    EXPECT_EQ(TemplateFileForm() ? "<none>" : ZipBytes, bytes);
+}
+
+TEST_F(Associations, ReleaseByRecordRules) {
+    // A record naming a class of our own restores an empty class; a record written before
+    // "ShellNewData" existed restores as it always did.
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "Content Type", "x/ours");
+    SetRegText(HKEY_CLASSES_ROOT, ".ace\\ShellNew", "FileName", "C:\\ours.ace");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Type", "krelvo.zip");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Content", "x/theirs");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "ShellNew", "");
+    DWORD one = 1;
+    SetRegBytes(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Exist", REG_DWORD, &one, 4);
+    // Ours without any record: counts as a key that existed, with nothing to restore.
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar", "Content Type", "x/ours");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar\\ShellNew", "FileName", "C:\\ours.tar");
+    SetRegText(HKEY_CLASSES_ROOT, ".tar\\ShellNew", "Data", "keep");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "KRELVO");
+    for (int i = 0; i < 100; i += 33)
+        SetRegText(HKEY_CLASSES_ROOT, Volume(i), "", "Krelvo");
+    // .tbz2 has its own record, apart from .bz2.
+    SetRegText(HKEY_CLASSES_ROOT, ".bz2", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".tbz2", "", "Krelvo");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.tbz2", "Type", "Tbz2Class");
+
+    SetAssociations(Options(false, false));
+    EXPECT_EQ(SortLines("K .ace\nV .ace||1|00\nV .ace|Content Type|1|" + Hex(std::string("x/theirs", 9)) +
+                  "\nK .ace\\ShellNew\n"),
+              DumpRegTree(HKEY_CLASSES_ROOT, ".ace"));
+    EXPECT_EQ(SortLines("K .tar\nV .tar||1|00\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" +
+                  Hex(std::string("keep", 5)) + "\n"),
+              DumpRegTree(HKEY_CLASSES_ROOT, ".tar"));
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    for (int i = 0; i < 100; i++)
+        EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, Volume(i))) << i;
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".bz2", ""));
+    EXPECT_EQ("Tbz2Class", GetRegText(HKEY_CLASSES_ROOT, ".tbz2", ""));
+}
+
+TEST_F(Associations, VolumeExtensionsFollowTheSavedKvoClass) {
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "OldKvo");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "Content Type", "x/kvo");
+    SetupOptions options = Options(false, false);
+    options.Associate[0] = 1;
+    SetAssociations(options);
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));  // shell integration off
+    SetAssociations(Options(false, false));
+    // Released: every volume extension, also those never written, gets the saved class.
+    for (int i = 0; i < 100; i++) {
+        EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "")) << i;
+        EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "Content Type")) << i;
+    }
+    EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+}
+
+TEST_F(Associations, ExistingTemplateFilesAreNeverRewritten) {
+    if (!TemplateFileForm())
+        GTEST_SKIP() << "95/98 keep the template in the registry";
+    WriteFileBytes(zipFile, "mine");
+    SetupOptions options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = 1;
+    SetAssociations(options);
+    EXPECT_EQ("mine", ReadFileBytes(zipFile));
+    EXPECT_EQ(KvoBytes, ReadFileBytes(kvoFile));
+    EXPECT_EQ(zipFile, GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName"));
+    // The templates in memory are complete after use, as written.
+    EXPECT_EQ(KvoBytes, std::string(reinterpret_cast<const char*>(KvoTemplate), KvoTemplateSize));
+    EXPECT_EQ(ZipBytes, std::string(reinterpret_cast<const char*>(ZipTemplate), ZipTemplateSize));
+}
+
+// Windows Me: the 95/98 family with the template-file form. Its version is read at process
+// start, so this suite runs again in a copy of itself that Wine presents as Windows Me.
+TEST_F(Associations, WindowsMeRunInAChildProcess) {
+    if (Family() == "me")
+        GTEST_SKIP() << "already the Windows Me run";
+    std::string folder = ProgramFolder();
+    std::string self = folder + "win_tests.exe";
+    std::string child = folder + "win_tests_me.exe";
+    ASSERT_TRUE(CopyFileA(self.c_str(), child.c_str(), FALSE));
+    std::string appKey = "Software\\Wine\\AppDefaults\\win_tests_me.exe";
+    SetRegText(HKEY_CURRENT_USER, appKey, "Version", "winme");
+    SetEnvironmentVariableA("KVO_FAMILY", "me");
+    std::string command = "\"" + child + "\" --gtest_filter=Associations.*:Registry.*";
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof(startup));
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process;
+    BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &process);
+    SetEnvironmentVariableA("KVO_FAMILY", Family() == "me" ? "me" : Family().c_str());
+    ASSERT_TRUE(started);
+    DWORD waited = WaitForSingleObject(process.hProcess, 120000);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    if (waited != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    WipeRegTree(HKEY_CURRENT_USER, appKey);
+    DeleteFileA(child.c_str());
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), waited);
+    EXPECT_EQ(0u, exitCode);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
 #include "lang/lookup_key.h"
-#include "test_support.h"
 
 inline std::string ExeFolder() {
     char path[MAX_PATH];
@@ -67,6 +66,13 @@ inline void LoadLibraryFixture(const char* fixture) {
     std::string library = folder + "kvolng.dll";
     ASSERT_TRUE(CopyFileA((ExeFolder() + fixture + ".dll").c_str(), library.c_str(), FALSE));
     g_extResource.Load(GetModuleHandleA(nullptr), (folder + "uninstall.exe").c_str());
+}
+
+static inline std::string WindowText(HWND window) {
+    char text[1024];
+    text[0] = '\0';
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
 }
 
 // Every test starts without library and language file and leaves none behind.

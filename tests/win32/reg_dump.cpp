@@ -55,6 +55,18 @@ std::string DumpRegTrees(HKEY root, const std::vector<std::string>& paths) {
     return text;
 }
 
+std::string SortLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start + 1));
+    std::sort(lines.begin(), lines.end());
+    std::string sorted;
+    for (const std::string& line : lines)
+        sorted += line;
+    return sorted;
+}
+
 void WipeRegTree(HKEY root, const std::string& path) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {

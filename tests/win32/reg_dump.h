@@ -11,6 +11,9 @@ std::string DumpRegTree(HKEY root, const std::string& path);
 // The dumps of several trees, joined.
 std::string DumpRegTrees(HKEY root, const std::vector<std::string>& paths);
 
+// The lines of a text, sorted as a dump is.
+std::string SortLines(const std::string& text);
+
 // Removes a whole tree with the registry's own calls (independent of the code under test).
 void WipeRegTree(HKEY root, const std::string& path);
 
