@@ -20,6 +20,3 @@ void RegisterUninstallEntry();
 
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();
-
-// Lists the product in the system's list of removable programs.
-void RegisterUninstallEntry();
