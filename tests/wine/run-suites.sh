@@ -11,9 +11,15 @@ for family in nt 98; do
   prefix="$build/wine-$family"
   echo "== Win32 suites, Wine prefix $family"
   make_prefix "$prefix" "$family"
+  # The twin for end-to-end runs, copied while no wineserver holds the prefix.
+  rm -rf "$prefix-e2e" "$prefix-e2e.home"
+  cp -a "$prefix" "$prefix-e2e"
+  cp -a "$prefix.home" "$prefix-e2e.home"
+  start_prefix "$prefix-e2e"
   start_prefix "$prefix"
   export KVO_FAMILY="$family"
   (cd "$build" && ctest --output-on-failure --timeout 900) || status=1
   stop_prefix "$prefix"
+  stop_prefix "$prefix-e2e"
 done
 exit $status
