@@ -256,7 +256,7 @@ TEST_F(Associations, OwnershipIsEitherArchiveClassInAnyCase) {
     EXPECT_FALSE(IsOwnClass(".zip"));
 }
 
-// Issue: a previous new-file entry given as "Data" survives setup and uninstall.
+// A previous new-file entry given as "Data" survives setup, a second setup and uninstall.
 TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
     const std::string foreign("\x11\x22\x00\x33\xFF", 5);
     for (int shellExt = 1; shellExt >= 0; shellExt--) {
