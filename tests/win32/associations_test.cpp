@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "reg_dump.h"
+#include "test_support.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
 #include "shell/shell.h"
@@ -65,8 +66,8 @@ protected:
         for (const std::string& tree : ClassTrees())
             WipeRegTree(HKEY_CLASSES_ROOT, tree);
         WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
-        kvoFile = ProgramFolder() + "kvonew.dat";
-        zipFile = ProgramFolder() + "zipnew.dat";
+        kvoFile = TestFolder() + "kvonew.dat";
+        zipFile = TestFolder() + "zipnew.dat";
         DeleteFileA(kvoFile.c_str());
         DeleteFileA(zipFile.c_str());
     }
@@ -420,7 +421,7 @@ TEST_F(Associations, ExistingTemplateFilesAreNeverRewritten) {
 TEST_F(Associations, WindowsMeRunInAChildProcess) {
     if (Family() == "me")
         GTEST_SKIP() << "already the Windows Me run";
-    std::string folder = ProgramFolder();
+    std::string folder = TestFolder();
     std::string self = folder + "win_tests.exe";
     std::string child = folder + "win_tests_me.exe";
     ASSERT_TRUE(CopyFileA(self.c_str(), child.c_str(), FALSE));

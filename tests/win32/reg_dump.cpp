@@ -145,12 +145,6 @@ std::string Family() {
     return family && *family ? family : "nt";
 }
 
-std::string ProgramFolder() {
-    char path[1024];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 std::string ReadFileBytes(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -33,5 +33,3 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // "nt", "98" (or "me" in the child run) from KVO_FAMILY; "nt" when unset.
 std::string Family();
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();

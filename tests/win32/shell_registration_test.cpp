@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reg_dump.h"
+#include "test_support.h"
 #include "resource.h"
 #include "shell/shell.h"
 
@@ -63,7 +64,7 @@ protected:
             RegDeleteValueA(key, Clsid.c_str());
             RegCloseKey(key);
         }
-        library = ProgramFolder() + "kvoext.dll";
+        library = TestFolder() + "kvoext.dll";
         DeleteFileA(library.c_str());
     }
     void TearDown() override { SetUp(); }
@@ -162,7 +163,7 @@ protected:
 
 TEST_F(ProgramClasses, TenRowsWithOpenCommandsIconsAndDescriptions) {
     RegisterProgramClasses();
-    const std::string program = ProgramFolder() + "Krelvo.exe";
+    const std::string program = TestFolder() + "Krelvo.exe";
     const std::string open = "\"" + program + "\" \"%1\"";
     // The descriptions are the string table's messages (no language file here).
     const std::string archive = Message(IDS_ARCHIVE_CLASS);
@@ -187,13 +188,13 @@ TEST_F(ProgramClasses, TenRowsWithOpenCommandsIconsAndDescriptions) {
 TEST_F(ProgramClasses, AppPathTakesTheCurrentDirectory) {
     char previous[1024];
     GetCurrentDirectoryA(sizeof(previous), previous);
-    std::string spaced = ProgramFolder() + "App Path Folder";
+    std::string spaced = TestFolder() + "App Path Folder";
     CreateDirectoryA(spaced.c_str(), nullptr);
     ASSERT_TRUE(SetCurrentDirectoryA(spaced.c_str()));
     RegisterAppPath();
     SetCurrentDirectoryA(previous);
     RemoveDirectoryA(spaced.c_str());
-    EXPECT_EQ(SortLines(Key(AppPath) + Default(AppPath, ProgramFolder() + "Krelvo.exe") + "V " +
+    EXPECT_EQ(SortLines(Key(AppPath) + Default(AppPath, TestFolder() + "Krelvo.exe") + "V " +
                         AppPath + "|Path|1|" + Hex(spaced) + "\n"),
               DumpRegTree(HKEY_LOCAL_MACHINE, AppPath));
 }
