@@ -33,6 +33,12 @@ TEST_F(LanguageLibraryTest, LoadAndRelease) {
     EXPECT_EQ(instance, ResourceModule);
     g_extResource.Release();
     EXPECT_EQ(instance, ResourceModule);
+
+    // A path longer than the 1024-byte buffer is not cut into another folder's path.
+    std::string folder = TestFolder("kvolng_plain");
+    g_extResource.Load(instance, (folder + std::string(1100 - folder.size(), 'x')).c_str());
+    EXPECT_FALSE(g_extResource.IsLoaded());
+    EXPECT_EQ(instance, ResourceModule);
 }
 
 TEST_F(LanguageLibraryTest, MessagesFromLibraryThenFileThenProgram) {
