@@ -1,0 +1,64 @@
+// The switch scan as the entry point runs it: every "/" or "-" starts a word, left to right.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "driver/switches.h"
+
+namespace {
+
+// The kinds found in a command line, in order, as letters: U(setup) S(silent) W(wait)
+// N(warning) i(ignored).
+std::string Scan(const char* commandLine) {
+    std::string kinds;
+    for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word))
+        kinds += "USWNi"[ClassifySwitch(word)];
+    return kinds;
+}
+
+TEST(Switches, NoSeparatorMeansUninstall) {
+    EXPECT_EQ("", Scan(""));
+    EXPECT_EQ("", Scan("setup"));
+    EXPECT_EQ("", Scan("C:\\Program Files\\Krelvo"));
+}
+
+TEST(Switches, SetupByPrefixIgnoringCase) {
+    EXPECT_EQ("U", Scan("-setup"));
+    EXPECT_EQ("U", Scan("/SETUP"));
+    EXPECT_EQ("U", Scan("/setupnow"));
+    EXPECT_EQ("U", Scan("/SeTuPxyz"));
+    EXPECT_EQ("i", Scan("/setu"));
+}
+
+TEST(Switches, LoneSIsSilent) {
+    EXPECT_EQ("S", Scan("/s"));
+    EXPECT_EQ("S", Scan("-S"));
+    EXPECT_EQ("S", Scan("/s2"));
+    EXPECT_EQ("S", Scan("/s "));
+    EXPECT_EQ("SU", Scan("/s/setup"));
+    EXPECT_EQ("i", Scan("/silent"));
+    EXPECT_EQ("i", Scan("/sx"));
+    EXPECT_EQ("SU", Scan("/s /setup"));
+    EXPECT_EQ("US", Scan("/setup /s"));
+}
+
+TEST(Switches, WaitAndWarning) {
+    EXPECT_EQ("W", Scan("/wait"));
+    EXPECT_EQ("W", Scan("/waiting"));
+    EXPECT_EQ("N", Scan("/warning"));
+    EXPECT_EQ("N", Scan("/WARNINGS"));
+    EXPECT_EQ("i", Scan("/warn"));
+    EXPECT_EQ("WN", Scan("/wait /warning"));
+}
+
+TEST(Switches, EverySeparatorCounts) {
+    EXPECT_EQ("i", Scan("my-files"));
+    EXPECT_EQ("i", Scan("/"));          // an empty word at the end
+    EXPECT_EQ("ii", Scan("/a-b"));      // the next search starts at the word itself
+    EXPECT_EQ("ii", Scan("C:/x/y"));
+    EXPECT_EQ("UU", Scan("/setup /setup"));
+    EXPECT_EQ("Ui", Scan("/setup-"));
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// The real program under Wine: what each command line does, seen from outside through its exit,
+// its timing and the windows it shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+TEST(Program, WaitSleepsTwoSecondsAndExitsZero) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /wait"));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(20000, &exitCode));
+    DWORD elapsed = GetTickCount() - program.startTick;
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_GE(elapsed, 1950u);
+    EXPECT_LT(elapsed, 10000u);
+}
+
+TEST(Program, WarningNamesTheProgramFile) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /warning"));
+    HWND box = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(Ansi("解除安裝 Krelvo"), WindowText(box));
+    // A message box keeps its text in the static control 0xFFFF.
+    std::string expected = Ansi("解除安裝完成") + "\n" + Ansi("您必須手動刪除 ") + ProgramPath();
+    EXPECT_EQ(expected, ItemText(box, 0xFFFF));
+    PressButton(box, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(20000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(Program, WaitThenWarningInThatOrder) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /wait /warning"));
+    HWND box = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, box);
+    EXPECT_GE(GetTickCount() - program.startTick, 1950u);
+    PressButton(box, IDOK);
+    ASSERT_TRUE(program.Wait(20000));
+}
+
+TEST(Program, NoArgumentsAsksToUninstall) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath())));
+    HWND box = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, box) << "the uninstall confirmation did not appear";
+    EXPECT_EQ(Ansi("解除安裝 Krelvo"), WindowText(box));
+    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo"), ItemText(box, 0xFFFF));
+    PressButton(box, IDNO);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(20000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(Program, AnySeparatorPreventsTheUninstall) {
+    for (const char* arguments : {" my-files", " /", " /unknown", " /warn"}) {
+        RunningProgram program;
+        ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + arguments));
+        EXPECT_EQ(nullptr, program.WaitForDialog(15000)) << arguments;
+        DWORD exitCode = 1;
+        ASSERT_TRUE(program.Wait(20000, &exitCode)) << arguments;
+        EXPECT_EQ(0u, exitCode) << arguments;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A copy of the program in a folder of its own, with an optional language library beside it.
+struct ProgramCopy {
+    std::string folder;
+    explicit ProgramCopy(const char* name, const char* library = nullptr) {
+        folder = TestFolder() + name;
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CopyFileA(ProgramPath().c_str(), (folder + "\\uninstall.exe").c_str(), FALSE);
+        if (library)
+            CopyFileA((TestFolder() + "fixtures\\" + library).c_str(),
+                      (folder + "\\kvolng.dll").c_str(), FALSE);
+    }
+    std::string Program() const { return "\"" + folder + "\\uninstall.exe\""; }
+    ~ProgramCopy() {
+        DeleteFileA((folder + "\\kvolng.dll").c_str());
+        DeleteFileA((folder + "\\uninstall.exe").c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+};
+
+TEST(ProgramSetup, ConfirmedSetupShowsTheCompletionDialog) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /setup"));
+    HWND setup = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, setup);
+    EXPECT_NE(nullptr, GetDlgItem(setup, 5121)) << "not the setup dialog";
+    PressButton(setup, IDOK);
+    HWND done = nullptr;
+    for (int i = 0; i < 200 && (!done || done == setup); i++) {
+        done = program.WaitForDialog(100);
+        Sleep(50);
+    }
+    ASSERT_NE(nullptr, done);
+    EXPECT_NE(nullptr, GetDlgItem(done, 5107)) << "not the completion dialog";
+    PressButton(done, IDOK);
+    ASSERT_TRUE(program.Wait(20000));
+}
+
+TEST(ProgramSetup, CancelledSetupShowsNothingMore) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /setup"));
+    HWND setup = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, setup);
+    PressButton(setup, IDCANCEL);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(20000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+TEST(ProgramSetup, SilentFlagAppliesOnlyToLaterSetups) {
+    {
+        RunningProgram program;
+        ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /s /setup"));
+        EXPECT_EQ(nullptr, program.WaitForDialog(15000)) << "a silent setup showed a window";
+        DWORD exitCode = 1;
+        ASSERT_TRUE(program.Wait(20000, &exitCode));
+        EXPECT_EQ(0u, exitCode);
+    }
+    {
+        RunningProgram program;
+        ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /setup /s"));
+        HWND setup = program.WaitForDialog(20000);
+        ASSERT_NE(nullptr, setup) << "/setup /s is interactive";
+        PressButton(setup, IDCANCEL);
+        ASSERT_TRUE(program.Wait(20000));
+    }
+}
+
+TEST(ProgramSetup, SetupDialogThatCannotBeCreatedIsNoConfirmation) {
+    // The library lacks the setup dialog (creation fails with -1) but has the completion dialog:
+    // it must not appear.
+    ProgramCopy copy("setup_missing", "only_done_dialog.dll");
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(copy.Program() + " /setup"));
+    EXPECT_EQ(nullptr, program.WaitForDialog(15000));
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(20000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+}  // namespace

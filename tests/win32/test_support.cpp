@@ -1,0 +1,111 @@
+#include "test_support.h"
+
+#include <vector>
+
+std::string TestFolder() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string ProgramPath() { return TestFolder() + "uninstall.exe"; }
+
+std::string Ansi(const char* utf8) {
+    int wide = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::vector<wchar_t> w(wide);
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, w.data(), wide);
+    int narrow = WideCharToMultiByte(CP_ACP, 0, w.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> a(narrow);
+    WideCharToMultiByte(CP_ACP, 0, w.data(), -1, a.data(), narrow, nullptr, nullptr);
+    return std::string(a.data());
+}
+
+std::string WindowText(HWND window) {
+    char text[4096];
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    char text[4096];
+    text[0] = '\0';
+    GetDlgItemTextA(dialog, id, text, sizeof(text));
+    return text;
+}
+
+std::string ClassName(HWND window) {
+    char name[256];
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+bool RunningProgram::Start(const std::string& commandLine, const char* folder) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    startTick = GetTickCount();
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                             &startup, &info) != 0;
+    return started;
+}
+
+bool RunningProgram::Wait(DWORD timeoutMs, DWORD* exitCode) {
+    if (!started || WaitForSingleObject(info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        GetExitCodeProcess(info.hProcess, exitCode);
+    return true;
+}
+
+namespace {
+struct DialogSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindProcessDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->processId && ClassName(window) == "#32770" && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND RunningProgram::WaitForDialog(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (started) {
+        DialogSearch search{info.dwProcessId, nullptr};
+        EnumWindows(FindProcessDialog, reinterpret_cast<LPARAM>(&search));
+        // Wine shows a modal dialog that ended during WM_INITDIALOG for a moment before it is
+        // destroyed; Windows never shows it. Only a window still there a little later counts.
+        if (search.found) {
+            Sleep(150);
+            if (IsWindow(search.found) && IsWindowVisible(search.found))
+                return search.found;
+        }
+        if (WaitForSingleObject(info.hProcess, 20) == WAIT_OBJECT_0)
+            return nullptr;
+        if (GetTickCount() - start > timeoutMs)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+RunningProgram::~RunningProgram() {
+    if (!started)
+        return;
+    if (WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(info.hProcess, 99);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}

@@ -1,0 +1,36 @@
+// Helpers of the Win32 suites: starting the real program, finding its dialogs and message boxes
+// through the window manager, and texts in the ANSI code page.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The folder of the test program, with a trailing backslash; uninstall.exe is built beside it.
+std::string TestFolder();
+std::string ProgramPath();
+
+// A UTF-8 text in the ANSI code page (Big5 under code page 950).
+std::string Ansi(const char* utf8);
+
+std::string WindowText(HWND window);
+std::string ItemText(HWND dialog, int id);
+std::string ClassName(HWND window);
+
+// A running program started with CreateProcess; the destructor waits (bounded) and closes.
+struct RunningProgram {
+    PROCESS_INFORMATION info{};
+    DWORD startTick = 0;
+    bool started = false;
+
+    // commandLine is the whole command line; folder is the current directory or null.
+    bool Start(const std::string& commandLine, const char* folder = nullptr);
+    // Waits for the end; false when it did not end in time.
+    bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    // The first top-level dialog or message box ("#32770") of the process, or null after the
+    // timeout or once the process has ended.
+    HWND WaitForDialog(DWORD timeoutMs);
+    ~RunningProgram();
+};
+
+// Answers a dialog or message box as its button would.
+void PressButton(HWND dialog, int id);
