@@ -5,7 +5,7 @@ JOBS    ?= 2
 BUILD   ?= build
 CMAKE   ?= cmake
 
-.PHONY: all prereqs build build-win64 host host-asan test test-host test-wine demo clean
+.PHONY: all prereqs build build-win64 host host-asan test test-host test-wine fuzz fuzz-build fuzz-check bench demo clean
 
 all: build
 
@@ -41,7 +41,26 @@ test-host: host host-asan
 test-wine: build build-win64
 	tests/wine/run-suites.sh $(BUILD)/win64
 
-test: test-host test-wine
+# The language file fuzzer (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer):
+# `make test` runs it for a minute, `make fuzz` for FUZZ_SECONDS; any finding fails the run.
+FUZZ_SECONDS ?= 900
+fuzz-build: prereqs
+	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVO_TESTS=OFF -DKVO_FUZZ=ON >/dev/null
+	$(CMAKE) --build $(BUILD)/fuzz -j $(JOBS)
+
+fuzz-check: fuzz-build
+	tools/run-fuzz.sh $(BUILD)/fuzz 60
+
+fuzz: fuzz-build
+	tools/run-fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
+
+bench: prereqs
+	$(CMAKE) -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DKVO_TESTS=OFF -DKVO_BENCH=ON >/dev/null
+	$(CMAKE) --build $(BUILD)/bench -j $(JOBS)
+	$(BUILD)/bench/tests/bench/language_bench
+
+test: test-host test-wine fuzz-check
 
 demo: build build-win64
 	tests/wine/demo.sh $(BUILD)

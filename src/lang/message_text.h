@@ -3,3 +3,11 @@
 #pragma once
 
 const char* MessageText(int id);
+
+// Loads the built-in text of a message into buffer (capacity bytes; empty when no table holds
+// it): from the program's own table when programOnly, else from the resource module first and
+// the program's table for what it lacks (message_text_win32.cpp).
+void LoadBuiltInMessage(int id, char* buffer, int capacity, bool programOnly);
+
+// Messages that the program uses as printf formats with one string argument.
+bool IsFormatMessage(int id);

@@ -1,22 +1,16 @@
-#include "lang/message_text.h"
-
 #include <windows.h>
 
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
+#include "lang/message_text.h"
 
-static char messageRing[8][256];
-static int ringPosition;
-
-const char* MessageText(int id) {
-    ringPosition = (ringPosition + 1) & 7;
-    char* buffer = messageRing[ringPosition];
+void LoadBuiltInMessage(int id, char* buffer, int capacity, bool programOnly) {
     buffer[0] = '\0';
-    if (g_language.IsLoaded()) {
-        LoadStringA(ProgramInstance, id, buffer, sizeof(messageRing[0]));
-    } else if (LoadStringA(ResourceModule, id, buffer, sizeof(messageRing[0])) <= 0) {
-        LoadStringA(ProgramInstance, id, buffer, sizeof(messageRing[0]));
-    }
-    g_language.Translate(buffer, sizeof(messageRing[0]), buffer, nullptr, 's');
-    return buffer;
+    // The library's table first; a format message it spoils falls back like a missing one.
+    if (!programOnly && LoadStringA(ResourceModule, id, buffer, capacity) > 0 &&
+        (!IsFormatMessage(id) || IsSingleStringFormat(buffer)))
+        return;
+    buffer[0] = '\0';
+    if (LoadStringA(ProgramInstance, id, buffer, capacity) <= 0)
+        buffer[0] = '\0';
 }

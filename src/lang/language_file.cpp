@@ -1,0 +1,133 @@
+// Reading the language file: the marker search, the one read of the section, in-place decoding
+// and the sorted index of line offsets.
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+
+#include "lang/language_resources.h"
+#include "lang/lookup_key.h"
+#include "support/file.h"
+
+// Under AddressSanitizer (host tests and fuzzing) the unused tail of the section buffer is
+// poisoned, so that any read past the decoded text is reported.
+#if defined(__SANITIZE_ADDRESS__)
+#define KVO_POISON_SECTION 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KVO_POISON_SECTION 1
+#endif
+#endif
+#ifdef KVO_POISON_SECTION
+#include <sanitizer/asan_interface.h>
+#endif
+
+// Recognised by its first 13 bytes; the third closing asterisk is not examined.
+static const char messagesMarker[] = "***messages**";
+static const int markerLength = sizeof(messagesMarker) - 1;
+
+// The file position of the marker, or -1. Chunks overlap so that a marker across a chunk
+// boundary is found whole in the next chunk.
+static long long FindMarker(File& file) {
+    char chunk[MarkerChunkSize];
+    for (int n = 0; n < MarkerChunkLimit; n++) {
+        long long chunkPosition = file.Tell();
+        int got = file.Read(chunk, sizeof(chunk));
+        if (got < MarkerChunkOverlap)
+            return -1;
+        for (int i = 0; i <= got - MarkerChunkOverlap; i++) {
+            if (memcmp(chunk + i, messagesMarker, markerLength) == 0)
+                return chunkPosition + i;
+        }
+        file.Seek(chunkPosition + got - MarkerChunkOverlap);
+    }
+    return -1;
+}
+
+void LanguageResources::Unload() {
+#ifdef KVO_POISON_SECTION
+    if (text)
+        ASAN_UNPOISON_MEMORY_REGION(text, SectionReadSize + SectionSlack);
+#endif
+    free(text);
+    text = nullptr;
+    length = 0;
+    index.Clear();
+    rightToLeft = false;
+}
+
+void LanguageResources::LoadFile(const char* path) {
+    Unload();
+    File file;
+    if (!file.Open(path))
+        return;
+    long long marker = FindMarker(file);
+    if (marker < 0)
+        return;
+    char* section = static_cast<char*>(malloc(SectionReadSize + SectionSlack));
+    if (!section)
+        return;
+    section[SectionReadSize] = '\0';
+    file.Seek(marker);
+    int got = file.Read(section, SectionReadSize);
+    // A failed read still counts as a loaded file, one without entries.
+    if (got < 0)
+        got = 0;
+    if (got > SectionReadSize)
+        got = SectionReadSize;
+    text = section;
+    length = got;
+    DecodeAndIndex();
+    file.Close();
+}
+
+void LanguageResources::DecodeAndIndex() {
+    // Escapes are replaced byte by byte, without regard to double-byte characters: translators'
+    // files rely on a backslash trail byte starting an escape.
+    int w = 0;
+    for (int j = 0; j < length; j++) {
+        char c = text[j];
+        if (c == '\0')
+            break;
+        if (c == '\\' && j + 1 < length) {
+            char replacement = 0;
+            switch (text[j + 1]) {
+            case '"': replacement = '"'; break;
+            case '\\': replacement = '\\'; break;
+            case 'n': replacement = '\n'; break;
+            case 'r': replacement = '\r'; break;
+            case 't': replacement = '\t'; break;
+            }
+            if (replacement) {
+                text[w++] = replacement;
+                j++;
+                continue;
+            }
+        }
+        text[w++] = (c == '\r' || c == '\n') ? static_cast<char>(LineSeparator) : c;
+    }
+    text[w] = '\0';
+    length = w;
+#ifdef KVO_POISON_SECTION
+    ASAN_POISON_MEMORY_REGION(text + length + 1, SectionReadSize + SectionSlack - length - 1);
+#endif
+
+    // Lines start after a separator; the marker line and lines in the last 8 bytes never count.
+    for (int k = 1; k <= length - 9; k++) {
+        if (text[k - 1] == LineSeparator && text[k] != LineSeparator)
+            index.Add(k);
+    }
+    const char* lines = text;
+    std::sort(index.data, index.data + index.count,
+              [lines](int a, int b) { return CompareKeyBytes(lines + a, lines + b) < 0; });
+}
+
+void LanguageResources::DecideDirection(bool rightToLeftResource) {
+    if (rightToLeftResource) {
+        rightToLeft = true;
+        return;
+    }
+    char direction[1024];
+    Translate(direction, sizeof(direction), "LTR", "LTR", '$');
+    rightToLeft = strcmp(direction, "RTL") == 0;
+}

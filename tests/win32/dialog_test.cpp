@@ -1,0 +1,354 @@
+// Dialog translation, scaling, mirroring and help on real dialogs made from the program's own
+// templates (and two test templates), through the common dialog handling.
+#include <vector>
+
+#include "lang_fixture.h"
+#include "resource.h"
+#include "setup/common_dialog.h"
+
+namespace {
+
+const char* g_templateName;
+int g_helpContext;
+int g_extraControls;  // statics added to the dialog before the common handling sees WM_INITDIALOG
+
+INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        for (int i = 0; i < g_extraControls; i++)
+            CreateWindowExA(0, "STATIC", "x", WS_CHILD, 0, i, 10, 1, dialog, nullptr, nullptr, nullptr);
+    }
+    HandleCommonDialogMessage(dialog, message, wParam, lParam, g_templateName, g_helpContext);
+    return message == WM_INITDIALOG;
+}
+
+// A modeless instance of a template from the resource module (or the given module).
+HWND OpenDialog(const char* templateName, int helpContext = 0, HINSTANCE module = nullptr) {
+    g_templateName = templateName;
+    g_helpContext = helpContext;
+    return CreateDialogParamA(module ? module : ResourceModule, templateName, nullptr,
+                              TestDialogProc, 0);
+}
+
+std::vector<HWND> Controls(HWND dialog) {
+    std::vector<HWND> controls;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        controls.push_back(c);
+    return controls;
+}
+
+// A dialog's geometry: window and client rectangles, and every control's window rectangle.
+struct Layout {
+    RECT window, client;
+    std::vector<RECT> controls;
+    std::vector<std::string> texts;
+    std::string caption;
+};
+
+Layout Measure(HWND dialog) {
+    Layout layout;
+    GetWindowRect(dialog, &layout.window);
+    GetClientRect(dialog, &layout.client);
+    layout.caption = WindowText(dialog);
+    for (HWND c : Controls(dialog)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        layout.controls.push_back(r);
+        layout.texts.push_back(WindowText(c));
+    }
+    return layout;
+}
+
+// The control's rectangle in the dialog's client coordinates.
+RECT ClientRect(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class DialogTest : public LanguageTest {
+protected:
+    void SetUp() override {
+        LanguageTest::SetUp();
+        richEdit = LoadLibraryA("riched32.dll");  // the setup dialog's explanation control
+        g_extraControls = 0;
+    }
+    void TearDown() override {
+        if (richEdit)
+            FreeLibrary(richEdit);
+        LanguageTest::TearDown();
+    }
+    // The unscaled, untranslated layout of a template.
+    Layout Baseline(const char* templateName) {
+        HWND dialog = OpenDialog(templateName);
+        EXPECT_NE(nullptr, dialog) << GetLastError();
+        Layout layout = Measure(dialog);
+        DestroyWindow(dialog);
+        return layout;
+    }
+    HMODULE richEdit = nullptr;
+};
+
+TEST_F(DialogTest, WithoutFileNothingChanges) {
+    Layout before = Baseline("SETUPDLG");
+    ASSERT_GT(before.controls.size(), 20u);
+    HWND dialog = OpenDialog("SETUPDLG");
+    Layout after = Measure(dialog);
+    EXPECT_EQ(before.caption, after.caption);
+    EXPECT_EQ(before.texts, after.texts);
+    EXPECT_EQ(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    DestroyWindow(dialog);
+}
+
+// Checks a scaled dialog against the layout formulas applied to its baseline.
+void ExpectScaled(HWND dialog, const Layout& base, int sx, int sy) {
+    int dx = base.window.right - base.window.left + 1 - base.client.right;
+    int dy = base.window.bottom - base.window.top + 1 - base.client.bottom;
+    RECT w;
+    GetWindowRect(dialog, &w);
+    EXPECT_EQ(base.window.left, w.left);
+    EXPECT_EQ(base.window.top, w.top);
+    EXPECT_EQ(base.client.right * sx / 100 + dx, w.right - w.left);
+    EXPECT_EQ(base.client.bottom * sy / 100 + dy, w.bottom - w.top);
+    dy -= GetSystemMetrics(SM_CYDLGFRAME);
+    std::vector<HWND> controls = Controls(dialog);
+    ASSERT_EQ(base.controls.size(), controls.size());
+    for (size_t i = 0; i < controls.size(); i++) {
+        const RECT& r = base.controls[i];
+        RECT now = ClientRect(dialog, controls[i]);
+        EXPECT_EQ((r.left - base.window.left - dx / 2) * sx / 100, now.left) << i;
+        EXPECT_EQ((r.top - base.window.top - dy) * sy / 100, now.top) << i;
+        EXPECT_EQ((r.right - r.left + 1) * sx / 100, now.right - now.left) << i;
+        EXPECT_EQ((r.bottom - r.top + 1) * sy / 100, now.bottom - now.top) << i;
+    }
+}
+
+TEST_F(DialogTest, TextsTranslatedAndDialogWidened) {
+    Layout base = Baseline("SETUPDLG");
+    HWND probe = OpenDialog("SETUPDLG");
+    std::string okText = WindowText(GetDlgItem(probe, IDOK));
+    std::string helpText = WindowText(GetDlgItem(probe, IDC_HELP_BUTTON));
+    DestroyWindow(probe);
+    LoadLanguage("setup.lng", Entry('$', "SETUPDLG", base.caption, "Krelvo Setup") +
+                              Entry('$', "SETUPDLG", okText, "OK") +
+                              Entry('$', "DONEDLG", helpText, "Help (other dialog)") +
+                              "9b889d24=\"115*100\"\r\n");
+    HWND dialog = OpenDialog("SETUPDLG");
+    EXPECT_EQ("Krelvo Setup", WindowText(dialog));
+    EXPECT_EQ("OK", WindowText(GetDlgItem(dialog, IDOK)));
+    EXPECT_EQ(helpText, WindowText(GetDlgItem(dialog, IDC_HELP_BUTTON)));
+    ExpectScaled(dialog, base, 115, 100);
+    DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, ScalesThatLeaveTheLayout) {
+    Layout base = Baseline("DONEDLG");
+    for (const char* scale : {"100*100", "120", " 100 * 100 "}) {
+        LoadLanguage("done.lng", Entry('$', "DONEDLG", "", scale) +
+                                 Entry('$', "DONEDLG", base.caption, "Setup done"));
+        HWND dialog = OpenDialog("DONEDLG");
+        Layout now = Measure(dialog);
+        EXPECT_EQ("Setup done", now.caption) << scale;
+        EXPECT_EQ(0, memcmp(&base.window, &now.window, sizeof(RECT))) << scale;
+        ASSERT_EQ(base.controls.size(), now.controls.size());
+        for (size_t i = 0; i < base.controls.size(); i++)
+            EXPECT_EQ(0, memcmp(&base.controls[i], &now.controls[i], sizeof(RECT))) << scale << i;
+        DestroyWindow(dialog);
+    }
+}
+
+TEST_F(DialogTest, ZeroWidthAndTallerScales) {
+    Layout base = Baseline("CONTEXTITEMS");
+    LoadLanguage("items.lng", Entry('$', "CONTEXTITEMS", "", "*120"));
+    HWND dialog = OpenDialog("CONTEXTITEMS");
+    ExpectScaled(dialog, base, 0, 120);
+    for (HWND c : Controls(dialog)) {
+        RECT r = ClientRect(dialog, c);
+        EXPECT_EQ(0, r.left);
+        EXPECT_EQ(0, r.right - r.left);
+    }
+    DestroyWindow(dialog);
+
+    LoadLanguage("items2.lng", Entry('$', "CONTEXTITEMS", "", "90*130"));
+    dialog = OpenDialog("CONTEXTITEMS");
+    ExpectScaled(dialog, base, 90, 130);
+    DestroyWindow(dialog);
+}
+
+// Records the sizes that moves with resizes ask of each window (WM_WINDOWPOSCHANGING); a combo
+// box's own later adjustments keep their position and are left out.
+std::vector<std::pair<HWND, SIZE>> g_requestedSizes;
+LRESULT CALLBACK RecordSizes(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGING) {
+        const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(call->lParam);
+        if (!(pos->flags & (SWP_NOSIZE | SWP_NOMOVE)))
+            g_requestedSizes.push_back({call->hwnd, SIZE{pos->cx, pos->cy}});
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+SIZE RequestedSize(HWND window) {
+    for (auto& r : g_requestedSizes) {
+        if (r.first == window)
+            return r.second;
+    }
+    return SIZE{-1, -1};
+}
+
+TEST_F(DialogTest, DropDownComboGetsItsListHeight) {
+    HWND probe = OpenDialog("COMBOTEST", 0, GetModuleHandleA(nullptr));
+    ASSERT_NE(nullptr, probe);
+    RECT dropDown, simple, list;
+    GetWindowRect(GetDlgItem(probe, 101), &dropDown);
+    GetWindowRect(GetDlgItem(probe, 102), &simple);
+    SendMessageA(GetDlgItem(probe, 101), CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
+    ASSERT_GT(list.bottom - list.top, dropDown.bottom - dropDown.top);
+    DestroyWindow(probe);
+
+    // The caption is empty: its key is the scale entry's, so it shows the scale text.
+    LoadLanguage("combo.lng", Entry('$', "COMBOTEST", "", "110*150"));
+    g_requestedSizes.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordSizes, nullptr, GetCurrentThreadId());
+    HWND dialog = OpenDialog("COMBOTEST", 0, GetModuleHandleA(nullptr));
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ("110*150", WindowText(dialog));
+    SIZE d = RequestedSize(GetDlgItem(dialog, 101));
+    EXPECT_EQ((dropDown.right - dropDown.left + 1) * 110 / 100, d.cx);
+    EXPECT_EQ((dropDown.bottom - dropDown.top + 1) * 150 / 100 + (list.bottom - list.top + 1) * 150 / 100,
+              d.cy);
+    SIZE s = RequestedSize(GetDlgItem(dialog, 102));
+    EXPECT_EQ((simple.right - simple.left + 1) * 110 / 100, s.cx);
+    EXPECT_EQ((simple.bottom - simple.top + 1) * 150 / 100, s.cy);
+    DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, AtMost512ControlsAreTranslated) {
+    LoadLanguage("many.lng", Entry('$', "MANYTEST", "x", "y"));
+    g_extraControls = 520;
+    HWND dialog = OpenDialog("MANYTEST", 0, GetModuleHandleA(nullptr));
+    ASSERT_NE(nullptr, dialog);
+    std::vector<HWND> controls = Controls(dialog);
+    ASSERT_EQ(520u, controls.size());
+    for (size_t i = 0; i < controls.size(); i++)
+        ASSERT_EQ(i < 512 ? "y" : "x", WindowText(controls[i])) << i;
+    DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, RightToLeftMirrorsDialogsAndControls) {
+    LoadLanguage("rtl.lng", "50a17ae8=\"RTL\"\r\n");
+    for (const char* name : {"SETUPDLG", "CONTEXTITEMS", "DONEDLG"}) {
+        HWND dialog = OpenDialog(name);
+        ASSERT_NE(nullptr, dialog) << name;
+        EXPECT_NE(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) << name;
+        HWND control = GetDlgItem(dialog, IDOK);
+        EXPECT_NE(0, GetWindowLongA(control, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) << name;
+        DestroyWindow(dialog);
+    }
+    LoadLanguage("ltr.lng", "50a17ae8=\"LTR\"\r\n");
+    HWND dialog = OpenDialog("CONTEXTITEMS");
+    EXPECT_EQ(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    DestroyWindow(dialog);
+}
+
+TEST_F(DialogTest, LibraryDialogsMirroredAndTranslatedFromTheirOwnTexts) {
+    LoadLibraryFixture("kvolng_rtl");
+    LoadLanguage("library.lng", Entry('$', "CONTEXTITEMS", "Extract files...", "Extraire...") +
+                                Entry('$', "CONTEXTITEMS", "Context menu items", "Menu"));
+    ASSERT_TRUE(g_language.IsRightToLeft());
+    HWND dialog = OpenDialog("CONTEXTITEMS");
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ("Menu", WindowText(dialog));
+    EXPECT_EQ("Extraire...", WindowText(GetDlgItem(dialog, 101)));
+    EXPECT_EQ("OK", WindowText(GetDlgItem(dialog, IDOK)));
+    EXPECT_NE(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    DestroyWindow(dialog);
+}
+
+// A stand-in help viewer: WinHelpA hands its request to the window of class "MS_WINHELP".
+struct HelpRequest {
+    int count;
+    int command;
+    long context;
+    std::string file;
+} g_help;
+
+LRESULT CALLBACK HelpViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const BYTE* request = static_cast<const BYTE*>(data->lpData);
+        // size, command, data, reserved, offset of the file name, offset of extra data.
+        g_help.count++;
+        g_help.command = *reinterpret_cast<const WORD*>(request + 2);
+        g_help.context = *reinterpret_cast<const LONG*>(request + 4);
+        WORD nameOffset = *reinterpret_cast<const WORD*>(request + 12);
+        g_help.file = nameOffset ? reinterpret_cast<const char*>(request + nameOffset) : "";
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Presses F1 on a control of a modeless dialog as the user does, through the system's input
+// queue, and runs the dialog's message loop until help was asked for or half a second passed.
+void PressF1(HWND dialog, HWND control) {
+    SetForegroundWindow(dialog);
+    SetFocus(control);
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_F1;
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    int before = g_help.count;
+    DWORD end = GetTickCount() + 500;
+    while (g_help.count == before && GetTickCount() < end) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageA(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(5);
+    }
+}
+
+TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
+    WNDCLASSA viewerClass = {};
+    viewerClass.lpfnWndProc = HelpViewerProc;
+    viewerClass.hInstance = GetModuleHandleA(nullptr);
+    viewerClass.lpszClassName = "MS_WINHELP";
+    RegisterClassA(&viewerClass);
+    HWND viewer = CreateWindowExA(0, "MS_WINHELP", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, viewer);
+
+    struct { const char* name; int context; } dialogs[] = {
+        {"SETUPDLG", SetupHelpContext}, {"CONTEXTITEMS", ContextItemsHelpContext}};
+    for (auto& d : dialogs) {
+        HWND dialog = OpenDialog(d.name, d.context);
+        g_help = HelpRequest();
+        PressF1(dialog, GetDlgItem(dialog, IDOK));
+        EXPECT_EQ(1, g_help.count) << d.name;
+        EXPECT_EQ(HELP_CONTEXT, g_help.command);
+        EXPECT_EQ(d.context, g_help.context);
+        EXPECT_EQ("krelvo.hlp", g_help.file);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_HELP_BUTTON, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_HELP_BUTTON)));
+        EXPECT_EQ(2, g_help.count) << d.name;
+        EXPECT_EQ(d.context, g_help.context);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        EXPECT_EQ(2, g_help.count) << "other buttons open no help";
+        DestroyWindow(dialog);
+    }
+    HWND done = OpenDialog("DONEDLG", CompletionHelpContext);
+    g_help = HelpRequest();
+    PressF1(done, GetDlgItem(done, IDOK));
+    HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(done, IDOK), 0, {0, 0}};
+    SendMessageA(done, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(0, g_help.count);
+    DestroyWindow(done);
+    DestroyWindow(viewer);
+}
+
+}  // namespace
