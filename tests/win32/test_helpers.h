@@ -7,6 +7,9 @@
 
 #include <string>
 
+// A namespace of their own: other suites have inline helpers of the same names.
+namespace uninstall_tests {
+
 // The family the prefix poses as: run-suites.sh sets KVO_FAMILY to "nt" or "98".
 inline bool IsNtPrefix() {
     const char* family = getenv("KVO_FAMILY");
@@ -150,3 +153,5 @@ inline void SetRegistryText(HKEY root, const char* path, const char* valueName, 
                    static_cast<DWORD>(strlen(text) + 1));
     RegCloseKey(key);
 }
+
+}  // namespace uninstall_tests

@@ -14,8 +14,13 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "lang/language_resources.h"
+#include "lang/lookup_key.h"
+#include "registry/registry.h"
 #include "shell/shell.h"
 #include "test_helpers.h"
+
+using namespace uninstall_tests;
 
 namespace {
 
@@ -144,6 +149,13 @@ protected:
         }
         SetupOptions none = {};
         SetShortcuts(none, nullptr);
+        SetShellExtension(none);
+        SetAssociations(none);
+        for (const char* key : {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev", "OtherZip.Archive"})
+            DeleteRegTree(HKEY_CLASSES_ROOT, key);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKey);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, AppPathKey);
+        DeleteRegTree(HKEY_CURRENT_USER, "");
     }
 
     void File(const std::string& name, DWORD attributes = 0) {
@@ -154,18 +166,23 @@ protected:
     void Folder(const std::string& name) { CreateDirectoryA((folder + "\\" + name).c_str(), nullptr); }
     bool Exists(const std::string& name) { return PathExists(folder + "\\" + name); }
 
-    // What setup registered: the entry, shortcuts, program classes, application path, settings.
+    // What setup registers, through the product's own operations, over an archiver that held
+    // ".zip" before: application path, shell extension, associations, program classes,
+    // shortcuts, the uninstall entry, and the saved choices.
     void Register() {
-        RegisterUninstallEntry();
+        SetRegistryText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
+        SetRegistryText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
+        RegisterAppPath();
         SetupOptions all = {};
-        all.Desktop = all.StartMenu = all.Programs = 1;
+        all.Associate[0] = all.Associate[1] = 1;
+        all.Desktop = all.StartMenu = all.Programs = all.ShellExt = 1;
+        SetShellExtension(all);
+        SetAssociations(all);
+        RegisterProgramClasses();
         SetShortcuts(all, nullptr);
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo\\shell\\open\\command", "", "Krelvo.exe \"%1\"");
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\DefaultIcon", "", "Krelvo.exe,1");
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo.REV", "", "Recovery");
-        SetRegistryText(HKEY_CLASSES_ROOT, ".rev", "", "Krelvo.REV");
-        SetRegistryText(HKEY_LOCAL_MACHINE, AppPathKey, "", (folder + "\\Krelvo.exe").c_str());
+        RegisterUninstallEntry();
         SetRegistryText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
+        ASSERT_EQ("Krelvo.ZIP", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
     }
 
     std::vector<std::string> Registrations() {
@@ -174,12 +191,16 @@ protected:
             {HKEY_LOCAL_MACHINE, UninstallKey}, {HKEY_LOCAL_MACHINE, AppPathKey},
             {HKEY_CLASSES_ROOT, "Krelvo"}, {HKEY_CLASSES_ROOT, "Krelvo.ZIP"},
             {HKEY_CLASSES_ROOT, "Krelvo.REV"}, {HKEY_CLASSES_ROOT, ".rev"},
-            {HKEY_CURRENT_USER, "Software\\Krelvo"},
+            {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_CLASSES_ROOT, ".kvo"},
         };
         for (const auto& key : keys) {
             if (RegistryKeyExists(key.root, key.path))
                 present.push_back(key.path);
         }
+        // A handler key shared with other programs keeps its key and loses its value.
+        const char handler[] = "*\\shellex\\ContextMenuHandlers\\Krelvo";
+        if (RegistryText(HKEY_CLASSES_ROOT, handler, "")[0] != '<')
+            present.push_back(handler);
         char desktop[MAX_PATH], group[MAX_PATH];
         SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
         SHGetSpecialFolderPathA(nullptr, group, CSIDL_PROGRAMS, FALSE);
@@ -275,10 +296,16 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
                            "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\n"));
     ASSERT_TRUE(WriteBytes(std::string(OutsideFolder) + "\\sibling.txt", "not ours"));
     Register();
-    ASSERT_EQ(9u, Registrations().size());
+    std::vector<std::string> registered = Registrations();
+    std::string names;
+    for (const std::string& name : registered)
+        names += name + "; ";
+    ASSERT_EQ(11u, registered.size()) << names;
 
     Run({IDYES});
     EXPECT_EQ(std::vector<std::string>(), Registrations());
+    // The archiver that held ".zip" before has it back.
+    EXPECT_EQ("OtherZip.Archive", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
     std::vector<std::string> left;
     ListTree(folder, left);
     // The program file stays until the script deletes it (on Wine it may already be gone).
@@ -376,6 +403,19 @@ TEST(UninstallEntry, NamesTheProgramQuoted) {
     SetRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
     RegisterUninstallEntry();
     EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+TEST(UninstallEntry, DisplayNameFollowsTheLanguageFile) {
+    std::string languageFile = TempFolder() + "kvo-entry.lng";
+    char key[9];
+    MakeLookupKey(key, 's', nullptr, "Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3");
+    ASSERT_TRUE(WriteBytes(languageFile, std::string("; entry\r\n***messages***\r\n") + key + "=\"Krelvo archiver\"\r\n"));
+    g_language.LoadFile(languageFile.c_str());
+    RegisterUninstallEntry();
+    g_language.Unload();
+    DeleteFileA(languageFile.c_str());
+    EXPECT_EQ("Krelvo archiver", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
