@@ -14,6 +14,7 @@
 #include "shell/shell.h"
 #include "shell/shortcuts.h"
 #include "test_helpers.h"
+#include "test_support.h"
 
 using namespace uninstall_tests;
 
@@ -57,7 +58,7 @@ TEST_F(Shortcuts, CreatedWhereChosenAndReadBackByLnkinfo) {
     SetShortcuts(options, groupPath);
     EXPECT_EQ(group, groupPath);
 
-    std::string folder = TestProgramFolder();
+    std::string folder = TestFolder();
     const std::string links[][2] = {
         {desktop, "Krelvo.exe"},
         {startMenu, "Krelvo.exe"},

@@ -44,14 +44,6 @@ inline std::string ReadBytes(const std::string& path) {
     return bytes;
 }
 
-// The folder of the test program (uninstall.exe is built beside it), with a backslash.
-inline std::string TestProgramFolder() {
-    char path[1024];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    *(strrchr(path, '\\') + 1) = '\0';
-    return path;
-}
-
 // The Unix path of a Windows path, through Wine's own export.
 inline std::string UnixPath(const std::string& path) {
     typedef char*(CDECL * ToUnix)(const WCHAR*);

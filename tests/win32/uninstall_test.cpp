@@ -19,6 +19,7 @@
 #include "registry/registry.h"
 #include "shell/shell.h"
 #include "test_helpers.h"
+#include "test_support.h"
 
 using namespace uninstall_tests;
 
@@ -28,11 +29,6 @@ const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unins
 const char AppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
 const char InstallFolder[] = "C:\\Program Files\\Krelvo 100% Test";
 const char OutsideFolder[] = "C:\\Program Files";
-
-std::string BuiltProgram() {
-    std::string beside = TestProgramFolder() + "uninstall.exe";
-    return PathExists(beside) ? beside : TestProgramFolder() + "..\\uninstall.exe";
-}
 
 std::string TempFolder() {
     char path[MAX_PATH];
@@ -58,52 +54,17 @@ void ListTree(const std::string& folder, std::vector<std::string>& entries) {
     std::sort(entries.begin(), entries.end());
 }
 
-struct ProcessBox {
-    DWORD processId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-    ProcessBox* search = reinterpret_cast<ProcessBox*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[32];
-    // Visible: a message box is shown once its texts are in place.
-    if (owner == search->processId && IsWindowVisible(window) &&
-        GetClassNameA(window, className, sizeof(className)) && !strcmp(className, "#32770")) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM parameter) {
-    char text[512] = "";
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, &ignored);
-    *reinterpret_cast<std::string*>(parameter) += std::string(text) + "\n";
-    return TRUE;
-}
-
-// Waits (bounded) for a message box of the process, returns its texts and presses a button.
-bool AnswerBox(HANDLE process, DWORD processId, int button, std::string* texts) {
-    for (int waited = 0; waited < 15000; waited += 50) {
-        ProcessBox search = {processId, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box) {
-            if (texts)
-                EnumChildWindows(search.box, CollectText, reinterpret_cast<LPARAM>(texts));
-            PostMessageA(search.box, WM_COMMAND, button, 0);
-            // Gone before the next box is looked for.
-            for (int closing = 0; closing < 5000 && IsWindow(search.box); closing += 20)
-                Sleep(20);
-            return true;
-        }
-        if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0)
-            return false;
-    }
-    return false;
+// Answers the next message box of the program; returns its text, or "<no box>". Waits until
+// the box is gone, so the next call cannot find it again.
+std::string AnswerBox(RunningProgram& program, int button) {
+    HWND box = program.WaitForDialog(15000);
+    if (!box)
+        return "<no box>";
+    std::string text = ItemText(box, 0xFFFF);
+    PressButton(box, button);
+    for (int waited = 0; waited < 5000 && IsWindow(box); waited += 20)
+        Sleep(20);
+    return text;
 }
 
 template <typename Condition>
@@ -129,7 +90,7 @@ protected:
         CoInitialize(nullptr);
         Clean();
         CreateDirectoryA(folder.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program.c_str(), FALSE)) << BuiltProgram();
+        ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE)) << ProgramPath();
     }
 
     void TearDown() override {
@@ -215,34 +176,23 @@ protected:
     // removable programs does, and answers its boxes in turn. Returns the texts of the boxes.
     std::string Run(std::vector<int> answers) {
         if (useProbe) {
-            SetEnvironmentVariableA("COMSPEC", (TestProgramFolder() + "comspec_probe.exe").c_str());
+            SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
         }
-        std::string commandLine = "\"" + program + "\"";
-        STARTUPINFOA startup;
-        memset(&startup, 0, sizeof(startup));
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process;
-        std::string texts;
-        BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                      "C:\\", &startup, &process);
+        RunningProgram running;
+        bool started = running.Start("\"" + program + "\"", "C:\\");
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        std::string texts;
         if (!started) {
             ADD_FAILURE() << "cannot start " << program;
             return texts;
         }
         for (int answer : answers)
-            EXPECT_TRUE(AnswerBox(process.hProcess, process.dwProcessId, answer, &texts)) << "no box";
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the program did not end";
-            TerminateProcess(process.hProcess, 1);
-        }
+            texts += AnswerBox(running, answer) + "\n";
         DWORD exitCode = 1;
-        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
         EXPECT_EQ(0u, exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
         return texts;
     }
 
@@ -381,7 +331,7 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
     EXPECT_EQ(ExpectedScript(), ReadBytes(script));
     std::string record = ReadBytes(probeRecord);
-    std::string probe = TestProgramFolder() + "comspec_probe.exe";
+    std::string probe = TestFolder() + "comspec_probe.exe";
     EXPECT_EQ(probe + " /c \"" + script + "\"\n", record.substr(0, record.find('\n') + 1));
     // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
     // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
