@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "reg_dump.h"
+#include "test_support.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
 #include "shell/shell.h"
@@ -47,25 +48,6 @@ std::string Hex(const std::string& bytes) {
     return text;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<missing>";
-    char buffer[256];
-    DWORD read = 0;
-    ReadFile(file, buffer, sizeof(buffer), &read, nullptr);
-    CloseHandle(file);
-    return std::string(buffer, read);
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 SetupOptions Options(bool associate, bool shellExt) {
     SetupOptions options;
     memset(&options, 0, sizeof(options));
@@ -84,8 +66,8 @@ protected:
         for (const std::string& tree : ClassTrees())
             WipeRegTree(HKEY_CLASSES_ROOT, tree);
         WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
-        kvoFile = ProgramFolder() + "kvonew.dat";
-        zipFile = ProgramFolder() + "zipnew.dat";
+        kvoFile = TestFolder() + "kvonew.dat";
+        zipFile = TestFolder() + "zipnew.dat";
         DeleteFileA(kvoFile.c_str());
         DeleteFileA(zipFile.c_str());
     }
@@ -275,7 +257,7 @@ TEST_F(Associations, OwnershipIsEitherArchiveClassInAnyCase) {
     EXPECT_FALSE(IsOwnClass(".zip"));
 }
 
-// Issue: a previous new-file entry given as "Data" survives setup and uninstall.
+// A previous new-file entry given as "Data" survives setup, a second setup and uninstall.
 TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
     const std::string foreign("\x11\x22\x00\x33\xFF", 5);
     for (int shellExt = 1; shellExt >= 0; shellExt--) {
@@ -439,7 +421,7 @@ TEST_F(Associations, ExistingTemplateFilesAreNeverRewritten) {
 TEST_F(Associations, WindowsMeRunInAChildProcess) {
     if (Family() == "me")
         GTEST_SKIP() << "already the Windows Me run";
-    std::string folder = ProgramFolder();
+    std::string folder = TestFolder();
     std::string self = folder + "win_tests.exe";
     std::string child = folder + "win_tests_me.exe";
     ASSERT_TRUE(CopyFileA(self.c_str(), child.c_str(), FALSE));

@@ -27,7 +27,9 @@ bool GetRegValue(HKEY root, const std::string& path, const char* name, DWORD* ty
                  std::string* bytes);
 std::string GetRegText(HKEY root, const std::string& path, const char* name);  // "<none>" if absent
 
+// A small file's bytes ("<missing>" when it cannot be opened); writing replaces the file.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
 // "nt", "98" (or "me" in the child run) from KVO_FAMILY; "nt" when unset.
 std::string Family();
-// The folder of the running test program, with a trailing backslash.
-std::string ProgramFolder();

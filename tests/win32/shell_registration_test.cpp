@@ -1,0 +1,202 @@
+// Shell extension registration and removal, the program classes and the App Paths entry.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "reg_dump.h"
+#include "test_support.h"
+#include "resource.h"
+#include "shell/shell.h"
+
+namespace {
+
+const std::string Clsid = "{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}";
+const char* const Approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+const char* const AppPath = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
+
+const std::vector<std::string> ExtensionTrees = {
+    "CLSID\\" + Clsid, "Krelvo", "Krelvo.ZIP", "exefile\\shellex\\PropertySheetHandlers\\" + Clsid,
+    "*\\shellex\\ContextMenuHandlers\\Krelvo", "Folder\\shellex\\ContextMenuHandlers\\Krelvo",
+    "Folder\\shellex\\DragDropHandlers\\Krelvo", "Drive\\shellex\\DragDropHandlers\\Krelvo",
+    "Directory\\shellex\\ContextMenuHandlers\\Krelvo", "Directory\\shellex\\DragDropHandlers\\Krelvo",
+};
+
+std::string Hex(const std::string& text) {
+    std::string hex;
+    for (unsigned char c : text + std::string(1, '\0')) {
+        char two[4];
+        snprintf(two, sizeof(two), "%02X", c);
+        hex += two;
+    }
+    return hex;
+}
+
+std::string Message(int id) {
+    char text[256];
+    int length = LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof(text));
+    return std::string(text, length > 0 ? length : 0);
+}
+
+std::string Key(const std::string& path) { return "K " + path + "\n"; }
+std::string Default(const std::string& path, const std::string& text) {
+    return "V " + path + "||1|" + Hex(text) + "\n";
+}
+
+SetupOptions WithShellExt(bool on) {
+    SetupOptions options;
+    memset(&options, 0, sizeof(options));
+    options.ShellExt = on ? 1 : 0;
+    return options;
+}
+
+class ShellExtension : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const std::string& tree : ExtensionTrees)
+            WipeRegTree(HKEY_CLASSES_ROOT, tree);
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Approved, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, Clsid.c_str());
+            RegCloseKey(key);
+        }
+        library = TestFolder() + "kvoext.dll";
+        DeleteFileA(library.c_str());
+    }
+    void TearDown() override { SetUp(); }
+
+    std::string Registered() { return SortLines(DumpRegTrees(HKEY_CLASSES_ROOT, ExtensionTrees)); }
+    std::string library;
+};
+
+// Everything registered apart from the server entries, as the dump shows it.
+std::string HandlerEntries() {
+    std::string text;
+    for (const char* cls : {"Krelvo", "Krelvo.ZIP"}) {
+        std::string shellex = std::string(cls) + "\\shellex";
+        text += Key(cls) + Key(shellex);
+        text += Key(shellex + "\\ContextMenuHandlers") +
+                Key(shellex + "\\ContextMenuHandlers\\" + Clsid) +
+                Default(shellex + "\\ContextMenuHandlers\\" + Clsid, "");
+        text += Key(shellex + "\\DropHandler") + Default(shellex + "\\DropHandler", Clsid);
+        text += Key(shellex + "\\PropertySheetHandlers") +
+                Key(shellex + "\\PropertySheetHandlers\\" + Clsid) +
+                Default(shellex + "\\PropertySheetHandlers\\" + Clsid, "");
+    }
+    return text;
+}
+
+std::string ByValueRows(bool withValue) {
+    std::string text;
+    const std::string path = "exefile\\shellex\\PropertySheetHandlers\\" + Clsid;
+    if (withValue)
+        text += Key(path) + Default(path, "");
+    for (const char* row : {"*\\shellex\\ContextMenuHandlers\\Krelvo", "Folder\\shellex\\ContextMenuHandlers\\Krelvo",
+                            "Folder\\shellex\\DragDropHandlers\\Krelvo", "Drive\\shellex\\DragDropHandlers\\Krelvo",
+                            "Directory\\shellex\\ContextMenuHandlers\\Krelvo", "Directory\\shellex\\DragDropHandlers\\Krelvo"}) {
+        text += Key(row);
+        if (withValue)
+            text += Default(row, Clsid);
+    }
+    return text;
+}
+
+TEST_F(ShellExtension, RegistersWithTheLibraryAndRemovesAsDescribed) {
+    WriteFileBytes(library, "MZ");
+    SetShellExtension(WithShellExt(true));
+    const std::string server = "CLSID\\" + Clsid;
+    std::string expected = Key(server) + Default(server, "Krelvo") + Key(server + "\\InProcServer32") +
+                           Default(server + "\\InProcServer32", library) + "V " + server +
+                           "\\InProcServer32|ThreadingModel|1|" + Hex("Apartment") + "\n";
+    EXPECT_EQ(SortLines(expected + HandlerEntries() + ByValueRows(true)), Registered());
+    EXPECT_EQ("Krelvo shell extension", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
+
+    SetShellExtension(WithShellExt(false));
+    // The server key and rows 1-7 go; rows 8-13 keep their keys without a value; the
+    // intermediate keys stay.
+    std::string left;
+    for (const char* cls : {"Krelvo", "Krelvo.ZIP"}) {
+        std::string shellex = std::string(cls) + "\\shellex";
+        left += Key(cls) + Key(shellex) + Key(shellex + "\\ContextMenuHandlers") +
+                Key(shellex + "\\PropertySheetHandlers");
+    }
+    EXPECT_EQ(SortLines(left + ByValueRows(false)), Registered());
+    EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
+
+    // Registering again fills the kept keys.
+    SetShellExtension(WithShellExt(true));
+    EXPECT_EQ(SortLines(expected + HandlerEntries() + ByValueRows(true)), Registered());
+}
+
+TEST_F(ShellExtension, WithoutTheLibraryNoServerEntries) {
+    SetShellExtension(WithShellExt(true));
+    EXPECT_EQ(SortLines(HandlerEntries() + ByValueRows(true)), Registered());
+    EXPECT_EQ("Krelvo shell extension", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid));
+    // A server registered earlier is not removed by registering without the library.
+    WriteFileBytes(library, "MZ");
+    SetShellExtension(WithShellExt(true));
+    DeleteFileA(library.c_str());
+    SetShellExtension(WithShellExt(true));
+    EXPECT_EQ(library, GetRegText(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid + "\\InProcServer32", ""));
+}
+
+TEST_F(ShellExtension, RemovingWhatWasNeverRegisteredCreatesNothing) {
+    SetShellExtension(WithShellExt(false));
+    EXPECT_EQ("", Registered());
+    EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
+}
+
+class ProgramClasses : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* tree : {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})
+            WipeRegTree(HKEY_CLASSES_ROOT, tree);
+        WipeRegTree(HKEY_LOCAL_MACHINE, AppPath);
+    }
+    void TearDown() override { SetUp(); }
+};
+
+TEST_F(ProgramClasses, TenRowsWithOpenCommandsIconsAndDescriptions) {
+    RegisterProgramClasses();
+    const std::string program = TestFolder() + "Krelvo.exe";
+    const std::string open = "\"" + program + "\" \"%1\"";
+    // The descriptions are the string table's messages (no language file here).
+    const std::string archive = Message(IDS_ARCHIVE_CLASS);
+    const std::string zip = Message(IDS_ZIP_CLASS);
+    const std::string volume = Message(IDS_RECOVERY_CLASS);
+    ASSERT_EQ(0u, archive.find("Krelvo "));
+    std::string expected;
+    for (const auto& row : {std::make_pair(std::string("Krelvo"), archive),
+                            std::make_pair(std::string("Krelvo.ZIP"), zip),
+                            std::make_pair(std::string("Krelvo.REV"), volume)}) {
+        const std::string& cls = row.first;
+        expected += Key(cls) + Default(cls, row.second) + Key(cls + "\\DefaultIcon") +
+                    Default(cls + "\\DefaultIcon", program + (cls == "Krelvo.REV" ? ",1" : ",0")) +
+                    Key(cls + "\\shell") + Key(cls + "\\shell\\open") +
+                    Key(cls + "\\shell\\open\\command") + Default(cls + "\\shell\\open\\command", open);
+    }
+    expected += Key(".rev") + Default(".rev", "Krelvo.REV");
+    EXPECT_EQ(SortLines(expected), SortLines(DumpRegTrees(HKEY_CLASSES_ROOT,
+                                                          {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})));
+}
+
+TEST_F(ProgramClasses, AppPathTakesTheCurrentDirectory) {
+    char previous[1024];
+    GetCurrentDirectoryA(sizeof(previous), previous);
+    std::string spaced = TestFolder() + "App Path Folder";
+    CreateDirectoryA(spaced.c_str(), nullptr);
+    ASSERT_TRUE(SetCurrentDirectoryA(spaced.c_str()));
+    RegisterAppPath();
+    SetCurrentDirectoryA(previous);
+    RemoveDirectoryA(spaced.c_str());
+    EXPECT_EQ(SortLines(Key(AppPath) + Default(AppPath, TestFolder() + "Krelvo.exe") + "V " +
+                        AppPath + "|Path|1|" + Hex(spaced) + "\n"),
+              DumpRegTree(HKEY_LOCAL_MACHINE, AppPath));
+}
+
+}  // namespace
