@@ -15,5 +15,8 @@ INT_PTR RunCompletionDialog();
 // Does not return once the uninstall has completed.
 void UninstallProduct();
 
+// Lists the product among the system's removable programs, with this program as its uninstaller.
+void RegisterUninstallEntry();
+
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();

@@ -1,18 +1,145 @@
-// Uninstall mode. For now: the program folder becomes the current directory and the user is
-// asked; the removal itself follows.
+// Uninstall mode: after a confirmation, every registration is taken back, the files named in
+// Uninstall.lst are deleted, and a batch script removes the program file and its folder once
+// the program has ended.
+#include <stdio.h>
 #include <string.h>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "driver/program.h"
+#include "driver/removal_script.h"
+#include "driver/uninstall_list.h"
+#include "lang/ext_resource.h"
 #include "lang/message_text.h"
+#include "registry/registry.h"
+#include "resources/resource.h"
+#include "shell/shell.h"
+#include "support/format_text.h"
+#include "support/system.h"
 #include "support/text.h"
+
+static void RemoveRegistrations() {
+    SetupOptions none;
+    memset(&none, 0, sizeof(none));
+    // The associations go first: they restore the previous handlers from the backups kept
+    // below the product settings key, which is deleted last.
+    SetAssociations(none);
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
+    SetShellExtension(none);
+    SetShortcuts(none, nullptr);
+    DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo");
+    DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.ZIP");
+    DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.REV");
+    DeleteRegTree(HKEY_CLASSES_ROOT, ".rev");
+    DeleteRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver");
+    DeleteRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe");
+    DeleteRegTree(HKEY_CURRENT_USER, "");
+}
+
+static void DeleteHelpIndexFiles() {
+    static const char* const names[] = {"krelvo.gid", "krelvo.fts"};
+    for (const char* name : names) {
+        SetFileAttributesA(name, 0);
+        DeleteFileA(name);
+    }
+}
+
+// Passes over the list until one removes nothing: a folder listed before its contents, or a
+// folder holding another, goes in a later pass once it is empty.
+static void DeleteListedFiles(FILE* list, const char* folder) {
+    for (;;) {
+        int removed = 0;
+        char path[ListPathSize];
+        while (NextListPath(list, folder, path)) {
+            DWORD attributes = GetFileAttributesA(path);
+            // Read-only, hidden and system files can be deleted only without their attributes.
+            SetFileAttributesA(path, 0);
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+                removed += RemoveDirectoryA(path) ? 1 : 0;
+            else
+                removed += DeleteFileA(path) ? 1 : 0;
+        }
+        if (removed == 0)
+            return;
+        rewind(list);
+    }
+}
+
+// Writes the script; false when its file cannot be created or written whole.
+static bool WriteRemovalScript(const char* scriptPath, const char* programPath) {
+    char folder[1024];
+    DWORD n = GetCurrentDirectoryA(sizeof(folder), folder);
+    if (n == 0 || n >= sizeof(folder))
+        return false;
+    static char script[RemovalScriptSize];
+    int length = ComposeRemovalScript(script, sizeof(script), NtMajorVersion() != 0, programPath,
+                                      folder, scriptPath);
+    if (length < 0)
+        return false;
+    // Binary: the bytes go out exactly as composed, CR LF included.
+    HANDLE file = CreateFileA(scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, script, static_cast<DWORD>(length), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == static_cast<DWORD>(length);
+}
+
+// Starts the interpreter on the script: hidden on the NT family; detached with its standard
+// handles on NUL on the older systems.
+static void StartRemovalScript(const char* scriptPath) {
+    char comspec[1024];
+    memset(comspec, 0, sizeof(comspec));
+    DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec));
+    if (n >= sizeof(comspec))
+        comspec[0] = '\0';
+    char commandLine[InterpreterCommandSize];
+    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), comspec, scriptPath))
+        return;
+
+    STARTUPINFOA startup;
+    memset(&startup, 0, sizeof(startup));
+    startup.cb = sizeof(startup);
+    bool ntFamily = NtMajorVersion() != 0;
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (ntFamily) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = SW_HIDE;
+    } else {
+        // Inheritable, or the interpreter would receive handle values that mean nothing to it.
+        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = nul;
+        startup.hStdOutput = nul;
+        startup.hStdError = nul;
+    }
+    // The interpreter inherits the parent folder as its current directory, so the program
+    // folder is nobody's current directory when the script removes it.
+    SetCurrentDirectoryA("..");
+    PROCESS_INFORMATION process;
+    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, ntFamily ? 0 : DETACHED_PROCESS,
+                       nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+}
 
 void UninstallProduct() {
     char programPath[1024];
     DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
-    programPath[n < sizeof(programPath) ? n : sizeof(programPath) - 1] = '\0';
+    // A cut path would make some other folder the program folder.
+    if (n == 0 || n >= sizeof(programPath))
+        return;
+    programPath[n] = '\0';
 
     char folder[1024];
-    memcpy(folder, programPath, sizeof(folder));
+    memcpy(folder, programPath, n + 1);
     char* name = FileNamePart(folder);
     if (name == folder || name[-1] != '\\')
         return;
@@ -22,10 +149,40 @@ void UninstallProduct() {
         divider[1] = '\0';
     else
         divider[0] = '\0';
-    SetCurrentDirectoryA(folder);
+    if (!SetCurrentDirectoryA(folder))
+        return;  // every relative name below would point elsewhere
     AppendBackslash(folder);
 
-    if (MessageBoxA(nullptr, MessageText(5107), MessageText(5104),
+    if (MessageBoxA(nullptr, MessageText(IDS_CONFIRM), MessageText(IDS_UNINSTALL_TITLE),
                     MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
+
+    // The list is opened before anything is changed: without it nothing is removed at all.
+    static const char listName[] = "Uninstall.lst";
+    FILE* list = fopen(listName, "rb");
+    if (!list) {
+        char text[1024];
+        FormatWithText(text, sizeof(text), MessageText(IDS_CANNOT_OPEN_LIST), listName);
+        MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);
+        return;
+    }
+
+    RemoveRegistrations();
+    // The language library beside the program is one of the files to delete.
+    g_extResource.Release();
+    DeleteHelpIndexFiles();
+    DeleteListedFiles(list, folder);
+    fclose(list);
+    DeleteFileA(listName);
+
+    char scriptPath[1024];
+    const char scriptName[] = "Uninstall_Kvo.Bat";
+    DWORD tempLength = GetTempPathA(sizeof(scriptPath), scriptPath);
+    if (tempLength == 0 || tempLength + sizeof(scriptName) > sizeof(scriptPath))
+        return;
+    memcpy(scriptPath + tempLength, scriptName, sizeof(scriptName));
+    if (!WriteRemovalScript(scriptPath, programPath))
+        return;
+    StartRemovalScript(scriptPath);
+    ExitProcess(0);
 }

@@ -1,0 +1,81 @@
+#include "driver/removal_script.h"
+
+#include <string.h>
+
+#include "support/text.h"
+
+namespace {
+struct ScriptText {
+    char* text;
+    int capacity;
+    int length;
+    bool overflow;
+};
+}  // namespace
+
+static void AppendByte(ScriptText& script, char c) {
+    if (script.length >= script.capacity) {
+        script.overflow = true;
+        return;
+    }
+    script.text[script.length++] = c;
+}
+
+static void Append(ScriptText& script, const char* text) {
+    for (; *text; text++)
+        AppendByte(script, *text);
+}
+
+// A path as the batch interpreter must read it: "%%" stands for one "%". Steps by character,
+// so a double-byte character is copied whole.
+static void AppendPath(ScriptText& script, const char* path) {
+    for (const char* p = path; *p;) {
+        const char* next = NextCharPos(p);
+        if (*p == '%')
+            AppendByte(script, '%');
+        for (; p < next; p++)
+            AppendByte(script, *p);
+    }
+}
+
+int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* programPath,
+                         const char* folder, const char* scriptPath) {
+    ScriptText out = {script, capacity, 0, false};
+    // The interpreter waits for the program (ending) before anything is deleted. The older
+    // systems' interpreter returns at once from a windowed program unless told by "start /wait".
+    Append(out, ntFamily ? "\"" : "start /wait \"");
+    AppendPath(out, programPath);
+    Append(out, "\" /wait\r\n");
+    for (int attempt = 0; attempt < 5; attempt++) {
+        Append(out, "del \"");
+        AppendPath(out, programPath);
+        Append(out, "\"\r\nrd \"");
+        AppendPath(out, folder);
+        Append(out, "\"\r\nif not exist \"");
+        AppendPath(out, programPath);
+        Append(out, "\" goto done\r\n");
+    }
+    Append(out, ":done\r\nif exist \"");
+    AppendPath(out, programPath);
+    Append(out, "\" \"");
+    AppendPath(out, programPath);
+    Append(out, "\" /warning\r\ndel \"");
+    AppendPath(out, scriptPath);
+    Append(out, "\"");  // the last line has no line break
+    if (out.overflow)
+        return -1;
+    if (out.length < capacity)
+        script[out.length] = '\0';
+    return out.length;
+}
+
+bool ComposeInterpreterCommand(char* commandLine, int capacity, const char* comspec,
+                               const char* scriptPath) {
+    ScriptText out = {commandLine, capacity, 0, false};
+    Append(out, comspec);
+    Append(out, " /c \"");
+    Append(out, scriptPath);
+    Append(out, "\"");
+    AppendByte(out, '\0');
+    return !out.overflow;
+}

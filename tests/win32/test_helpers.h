@@ -1,0 +1,149 @@
+// Helpers shared by the Win32 suites under Wine.
+#pragma once
+#include <windows.h>
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+
+// A namespace of their own: other suites have inline helpers of the same names.
+namespace uninstall_tests {
+
+// The family the prefix poses as: run-suites.sh sets KVO_FAMILY to "nt" or "98".
+inline bool IsNtPrefix() {
+    const char* family = getenv("KVO_FAMILY");
+    return !family || strcmp(family, "98") != 0;
+}
+
+inline bool PathExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return written == bytes.size();
+}
+
+inline std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+// The Unix path of a Windows path, through Wine's own export.
+inline std::string UnixPath(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const WCHAR*);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return std::string();
+    WCHAR wide[1024];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, 1024);
+    char* unixPath = toUnix(wide);
+    std::string result = unixPath ? unixPath : "";
+    if (unixPath)
+        HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+// Runs a Unix tool of the machine on one file of the prefix; returns its output (UTF-8), or ""
+// when it did not finish within 20 s. Wine hands Windows standard handles to no Unix program
+// and reports such a process ended before it has, so the shell writes the output to a file
+// and renames it when done.
+inline std::string RunUnixTool(const char* tool, const std::string& windowsPath) {
+    char outputPath[MAX_PATH];
+    char tempFolder[MAX_PATH];
+    GetTempPathA(sizeof(tempFolder), tempFolder);
+    GetTempFileNameA(tempFolder, "kvo", 0, outputPath);
+    std::string donePath = std::string(outputPath) + ".done";
+    std::string arguments = std::string("Z:\\bin\\sh -c \"") + tool +
+                            " \\\"$0\\\" >\\\"$1\\\" 2>&1; mv \\\"$1\\\" \\\"$1.done\\\"\" \"" +
+                            UnixPath(windowsPath) + "\" \"" + UnixPath(outputPath) + "\"";
+    WCHAR wide[4096];
+    std::string result;
+    if (MultiByteToWideChar(CP_UTF8, 0, arguments.c_str(), -1, wide, 4096)) {
+        STARTUPINFOW startup;
+        memset(&startup, 0, sizeof(startup));
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process;
+        if (CreateProcessW(nullptr, wide, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+            for (int waited = 0; waited < 20000 && !PathExists(donePath); waited += 50)
+                Sleep(50);
+            result = ReadBytes(donePath);
+        }
+    }
+    DeleteFileA(outputPath);
+    DeleteFileA(donePath.c_str());
+    return result;
+}
+
+// Deletes a folder tree of the test's own making (attributes cleared first).
+inline void DeleteTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
+                DeleteTree(path + "\\" + found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+inline bool RegistryKeyExists(HKEY root, const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+inline std::string RegistryText(HKEY root, const char* path, const char* valueName) {
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char text[1024];
+    DWORD size = sizeof(text);
+    DWORD type = 0;
+    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return "<no value>";
+    return std::string(text, size && text[size - 1] == '\0' ? size - 1 : size);
+}
+
+inline void SetRegistryText(HKEY root, const char* path, const char* valueName, const char* text) {
+    HKEY key;
+    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                   static_cast<DWORD>(strlen(text) + 1));
+    RegCloseKey(key);
+}
+
+}  // namespace uninstall_tests

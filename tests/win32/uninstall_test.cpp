@@ -1,0 +1,372 @@
+// Uninstall mode from end to end under Wine: a real installation folder in the prefix, the
+// program started by its path with no arguments as the system starts it, its message box
+// answered from outside, and the self-removal script run by Wine's cmd.exe (NT family). On the
+// Windows 98 prefix Wine's cmd cannot run the older systems' "start /wait" line, so a stand-in
+// interpreter records how it was started and the script's bytes are checked instead.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "driver/program.h"
+#include "lang/language_resources.h"
+#include "lang/lookup_key.h"
+#include "registry/registry.h"
+#include "shell/shell.h"
+#include "test_helpers.h"
+#include "test_support.h"
+
+using namespace uninstall_tests;
+
+namespace {
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver";
+const char AppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
+const char InstallFolder[] = "C:\\Program Files\\Krelvo 100% Test";
+const char OutsideFolder[] = "C:\\Program Files";
+
+std::string TempFolder() {
+    char path[MAX_PATH];
+    GetTempPathA(sizeof(path), path);
+    return path;
+}
+
+// Every path below a folder with its attributes, sorted: the state "nothing changed" compares.
+void ListTree(const std::string& folder, std::vector<std::string>& entries) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, ".."))
+            continue;
+        std::string path = folder + "\\" + found.cFileName;
+        entries.push_back(path + " " + std::to_string(found.dwFileAttributes));
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListTree(path, entries);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(entries.begin(), entries.end());
+}
+
+// Answers the next message box of the program; returns its text, or "<no box>". Waits until
+// the box is gone, so the next call cannot find it again.
+std::string AnswerBox(RunningProgram& program, int button) {
+    HWND box = program.WaitForDialog(15000);
+    if (!box)
+        return "<no box>";
+    std::string text = ItemText(box, 0xFFFF);
+    PressButton(box, button);
+    for (int waited = 0; waited < 5000 && IsWindow(box); waited += 20)
+        Sleep(20);
+    return text;
+}
+
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 100) {
+        if (condition())
+            return true;
+        Sleep(100);
+    }
+    return condition();
+}
+
+class Uninstall : public ::testing::Test {
+protected:
+    std::string folder = InstallFolder;
+    std::string program = folder + "\\uninstall.exe";
+    std::string script = TempFolder() + "Uninstall_Kvo.Bat";
+    std::string probeRecord = TempFolder() + "kvo-probe.txt";
+    bool useProbe = !IsNtPrefix();
+    std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
+
+    void SetUp() override {
+        CoInitialize(nullptr);
+        Clean();
+        CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE)) << ProgramPath();
+    }
+
+    void TearDown() override {
+        Clean();
+        SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
+        SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        CoUninitialize();
+    }
+
+    void Clean() {
+        DeleteTree(folder);
+        DeleteFileA(script.c_str());
+        DeleteFileA(probeRecord.c_str());
+        for (const char* name : {"\\sibling.txt", "\\x1", "\\x2", "\\x3"}) {
+            DeleteFileA((std::string(OutsideFolder) + name).c_str());
+            DeleteFileA((std::string("C:") + name).c_str());
+        }
+        SetupOptions none = {};
+        SetShortcuts(none, nullptr);
+        SetShellExtension(none);
+        SetAssociations(none);
+        for (const char* key : {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev", "OtherZip.Archive"})
+            DeleteRegTree(HKEY_CLASSES_ROOT, key);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKey);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, AppPathKey);
+        DeleteRegTree(HKEY_CURRENT_USER, "");
+    }
+
+    void File(const std::string& name, DWORD attributes = 0) {
+        ASSERT_TRUE(WriteBytes(folder + "\\" + name, "data of " + name)) << name;
+        if (attributes)
+            SetFileAttributesA((folder + "\\" + name).c_str(), attributes);
+    }
+    void Folder(const std::string& name) { CreateDirectoryA((folder + "\\" + name).c_str(), nullptr); }
+    bool Exists(const std::string& name) { return PathExists(folder + "\\" + name); }
+
+    // What setup registers, through the product's own operations, over an archiver that held
+    // ".zip" before: application path, shell extension, associations, program classes,
+    // shortcuts, the uninstall entry, and the saved choices.
+    void Register() {
+        SetRegistryText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
+        SetRegistryText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
+        RegisterAppPath();
+        SetupOptions all = {};
+        all.Associate[0] = all.Associate[1] = 1;
+        all.Desktop = all.StartMenu = all.Programs = all.ShellExt = 1;
+        SetShellExtension(all);
+        SetAssociations(all);
+        RegisterProgramClasses();
+        SetShortcuts(all, nullptr);
+        RegisterUninstallEntry();
+        SetRegistryText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
+        ASSERT_EQ("Krelvo.ZIP", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
+    }
+
+    std::vector<std::string> Registrations() {
+        std::vector<std::string> present;
+        struct { HKEY root; const char* path; } keys[] = {
+            {HKEY_LOCAL_MACHINE, UninstallKey}, {HKEY_LOCAL_MACHINE, AppPathKey},
+            {HKEY_CLASSES_ROOT, "Krelvo"}, {HKEY_CLASSES_ROOT, "Krelvo.ZIP"},
+            {HKEY_CLASSES_ROOT, "Krelvo.REV"}, {HKEY_CLASSES_ROOT, ".rev"},
+            {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_CLASSES_ROOT, ".kvo"},
+        };
+        for (const auto& key : keys) {
+            if (RegistryKeyExists(key.root, key.path))
+                present.push_back(key.path);
+        }
+        // A handler key shared with other programs keeps its key and loses its value.
+        const char handler[] = "*\\shellex\\ContextMenuHandlers\\Krelvo";
+        if (RegistryText(HKEY_CLASSES_ROOT, handler, "")[0] != '<')
+            present.push_back(handler);
+        char desktop[MAX_PATH], group[MAX_PATH];
+        SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
+        SHGetSpecialFolderPathA(nullptr, group, CSIDL_PROGRAMS, FALSE);
+        if (PathExists(std::string(desktop) + "\\Krelvo.lnk"))
+            present.push_back("desktop link");
+        if (PathExists(std::string(group) + "\\Krelvo"))
+            present.push_back("program group");
+        return present;
+    }
+
+    // Starts the installed program by its path without arguments, as the system's list of
+    // removable programs does, and answers its boxes in turn. Returns the texts of the boxes.
+    std::string Run(std::vector<int> answers) {
+        if (useProbe) {
+            SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
+            SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
+        }
+        RunningProgram running;
+        bool started = running.Start("\"" + program + "\"", "C:\\");
+        SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
+        SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        std::string texts;
+        if (!started) {
+            ADD_FAILURE() << "cannot start " << program;
+            return texts;
+        }
+        for (int answer : answers)
+            texts += AnswerBox(running, answer) + "\n";
+        DWORD exitCode = 1;
+        EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
+        EXPECT_EQ(0u, exitCode);
+        return texts;
+    }
+
+    // The script as it must be for this family, "%" doubled for the interpreter.
+    std::string ExpectedScript() {
+        std::string p = "C:\\Program Files\\Krelvo 100%% Test\\uninstall.exe";
+        std::string f = "C:\\Program Files\\Krelvo 100%% Test";
+        std::string text = (IsNtPrefix() ? "\"" : "start /wait \"") + p + "\" /wait\r\n";
+        for (int i = 0; i < 5; i++)
+            text += "del \"" + p + "\"\r\nrd \"" + f + "\"\r\nif not exist \"" + p + "\" goto done\r\n";
+        std::string s = script;
+        for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 2))
+            s.insert(at, "%");
+        return text + ":done\r\nif exist \"" + p + "\" \"" + p + "\" /warning\r\ndel \"" + s + "\"";
+    }
+
+    // After a confirmed uninstall: on the NT family, the real interpreter runs the script (it
+    // waits two seconds for the program first); on the 98 prefix, the stand-in's record and
+    // the script's bytes are checked.
+    void FinishSelfRemoval(bool folderEmptied) {
+        if (!useProbe) {
+            EXPECT_TRUE(WaitUntil([&] { return !PathExists(script) && !PathExists(program); }, 40000))
+                << "the self-removal script did not finish";
+            EXPECT_EQ(folderEmptied, !PathExists(folder));
+            return;
+        }
+        EXPECT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+        EXPECT_EQ(ExpectedScript(), ReadBytes(script));
+    }
+};
+
+TEST_F(Uninstall, RemovesEverythingListedThenItself) {
+    Folder("docs");
+    Folder("docs\\deep");
+    Folder("empty");
+    File("Krelvo.exe");
+    File("Kvo.txt");
+    File("Krelvo.hlp");
+    File("krelvo.gid");
+    File("readonly.txt", FILE_ATTRIBUTE_READONLY);
+    File("hidden.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    File("blanks.txt");
+    File("docs\\a.txt");
+    File("docs\\deep\\b.txt", FILE_ATTRIBUTE_READONLY);
+    File("\xA4\xA4\xA4\xE5.txt");  // a Big5 name
+    // Folders before their contents, a missing entry, trailing blanks, CR LF and LF endings.
+    File("Uninstall.lst");
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
+                           "docs\r\ndocs\\deep\r\nKrelvo.exe\r\nmissing.txt\r\nblanks.txt  \t\r\n"
+                           "readonly.txt\nhidden.dat\r\nKvo.txt\r\nKrelvo.hlp\r\n\r\ndocs\\a.txt\r\n"
+                           "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\n"));
+    ASSERT_TRUE(WriteBytes(std::string(OutsideFolder) + "\\sibling.txt", "not ours"));
+    Register();
+    std::vector<std::string> registered = Registrations();
+    std::string names;
+    for (const std::string& name : registered)
+        names += name + "; ";
+    ASSERT_EQ(11u, registered.size()) << names;
+
+    Run({IDYES});
+    EXPECT_EQ(std::vector<std::string>(), Registrations());
+    // The archiver that held ".zip" before has it back.
+    EXPECT_EQ("OtherZip.Archive", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
+    std::vector<std::string> left;
+    ListTree(folder, left);
+    // The program file stays until the script deletes it (on Wine it may already be gone).
+    left.erase(std::remove_if(left.begin(), left.end(),
+                              [&](const std::string& entry) { return entry.find(program + " ") == 0; }),
+               left.end());
+    EXPECT_EQ(std::vector<std::string>(), left);
+    EXPECT_TRUE(PathExists(std::string(OutsideFolder) + "\\sibling.txt"));
+    FinishSelfRemoval(true);
+}
+
+TEST_F(Uninstall, HostileListDeletesNothingOutsideTheFolder) {
+    File("Krelvo.exe");
+    File("keep.txt");
+    File("x4");
+    for (const char* outside : {"C:\\x1", "C:\\x2", "C:\\x3", "C:\\Program Files\\sibling.txt"})
+        ASSERT_TRUE(WriteBytes(outside, "not ours"));
+    // The tail of a 3,000-byte line names a real file of the folder.
+    std::string longLine = std::string(3000 - 8, 'a') + "keep.txt";
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
+                           "..\\..\\x1\r\nC:\\x2\r\n\\x3\r\n/x3\r\nC:x4\r\n..\\sibling.txt\r\n"
+                           ".\\..\\sibling.txt\r\n" + longLine + "\r\nKrelvo.exe\r\n"));
+    Run({IDYES});
+    for (const char* outside : {"C:\\x1", "C:\\x2", "C:\\x3", "C:\\Program Files\\sibling.txt"})
+        EXPECT_TRUE(PathExists(outside)) << outside;
+    EXPECT_TRUE(Exists("keep.txt"));
+    EXPECT_TRUE(Exists("x4"));
+    EXPECT_FALSE(Exists("Krelvo.exe"));
+    EXPECT_FALSE(Exists("Uninstall.lst"));
+    // The folder keeps the unlisted files, so the script leaves it.
+    FinishSelfRemoval(false);
+}
+
+TEST_F(Uninstall, AnsweredNoChangesNothing) {
+    File("Krelvo.exe", FILE_ATTRIBUTE_READONLY);
+    File("krelvo.gid");
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "Krelvo.exe\r\nkrelvo.gid\r\n"));
+    Register();
+    std::vector<std::string> before, after;
+    ListTree(folder, before);
+    std::vector<std::string> registered = Registrations();
+
+    std::string texts = Run({IDNO});
+    EXPECT_NE(std::string::npos, texts.find("\xC4~\xC4\xF2\xB8\xD1\xB0\xA3\xA6w\xB8\xCB Krelvo")) << texts;
+    ListTree(folder, after);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(registered, Registrations());
+    EXPECT_FALSE(PathExists(script));
+}
+
+TEST_F(Uninstall, MissingListChangesNothing) {
+    File("Krelvo.exe");
+    Register();
+    std::vector<std::string> before, after;
+    ListTree(folder, before);
+    std::vector<std::string> registered = Registrations();
+
+    std::string texts = Run({IDYES, IDOK});
+    // Message 5108 with the list's name.
+    EXPECT_NE(std::string::npos, texts.find("\xB5L\xAAk\xB6}\xB1\xD2\xB2M\xB3\xE6\xC0\xC9\xAE\xD7 Uninstall.lst"))
+        << texts;
+    ListTree(folder, after);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(registered, Registrations());
+    EXPECT_FALSE(PathExists(script));
+}
+
+TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
+    // The stand-in on both families: how the interpreter is started, and the script's bytes.
+    useProbe = true;
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "\r\n"));
+    Run({IDYES});
+    ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+    EXPECT_EQ(ExpectedScript(), ReadBytes(script));
+    std::string record = ReadBytes(probeRecord);
+    std::string probe = TestFolder() + "comspec_probe.exe";
+    EXPECT_EQ(probe + " /c \"" + script + "\"\n", record.substr(0, record.find('\n') + 1));
+    // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
+    // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
+    std::string started = IsNtPrefix() ? "\n1\n0\n" : "\n256\n0\n2\n";
+    EXPECT_NE(std::string::npos, record.find(started)) << record;
+    EXPECT_NE(std::string::npos, record.find("\n" + std::string(OutsideFolder) + "\n")) << record;
+    EXPECT_FALSE(Exists("Uninstall.lst"));
+}
+
+TEST(UninstallEntry, NamesTheProgramQuoted) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegisterUninstallEntry();
+    char path[1024];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    // Message 5101, "Krelvo 壓縮工具" in Big5.
+    EXPECT_EQ("Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    // Written again over an older entry.
+    SetRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
+    RegisterUninstallEntry();
+    EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+TEST(UninstallEntry, DisplayNameFollowsTheLanguageFile) {
+    std::string languageFile = TempFolder() + "kvo-entry.lng";
+    char key[9];
+    MakeLookupKey(key, 's', nullptr, "Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3");
+    ASSERT_TRUE(WriteBytes(languageFile, std::string("; entry\r\n***messages***\r\n") + key + "=\"Krelvo archiver\"\r\n"));
+    g_language.LoadFile(languageFile.c_str());
+    RegisterUninstallEntry();
+    g_language.Unload();
+    DeleteFileA(languageFile.c_str());
+    EXPECT_EQ("Krelvo archiver", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+}  // namespace
