@@ -10,17 +10,20 @@ HINSTANCE ProgramInstance;
 void ExtResource::Load(HINSTANCE instance, const char* path) {
     Release();
     char libraryPath[1024];
+    // A path cut to the buffer could name another folder: then no library is loaded at all.
+    bool whole;
     if (path) {
-        strncpy(libraryPath, path, sizeof(libraryPath) - 1);
-        libraryPath[sizeof(libraryPath) - 1] = '\0';
-    } else if (!GetModuleFileNameA(nullptr, libraryPath, sizeof(libraryPath))) {
-        libraryPath[0] = '\0';
+        whole = strlen(path) < sizeof(libraryPath);
+        if (whole)
+            strcpy(libraryPath, path);
+    } else {
+        DWORD n = GetModuleFileNameA(nullptr, libraryPath, sizeof(libraryPath));
+        whole = n > 0 && n < sizeof(libraryPath);  // a full buffer may lack its terminator (XP)
     }
-    libraryPath[sizeof(libraryPath) - 1] = '\0';  // GetModuleFileNameA may fill without one on XP
-    char* name = FileNamePart(libraryPath);
     const char libraryName[] = "kvolng.dll";
     HMODULE library = nullptr;
-    if (static_cast<size_t>(name - libraryPath) + sizeof(libraryName) <= sizeof(libraryPath)) {
+    char* name = whole ? FileNamePart(libraryPath) : nullptr;
+    if (name && static_cast<size_t>(name - libraryPath) + sizeof(libraryName) <= sizeof(libraryPath)) {
         memcpy(name, libraryName, sizeof(libraryName));
         library = LoadLibraryA(libraryPath);
     }

@@ -12,8 +12,8 @@ static void CopyCut(char* destination, int capacity, const char* source, size_t 
     if (size > limit) {
         size_t cut = 0;
         while (cut < limit) {
-            size_t step = IsMultiByteCodePage() && IsLeadByte(static_cast<unsigned char>(source[cut]))
-                              && cut + 1 < size ? 2 : 1;
+            bool lead = IsMultiByteCodePage() && IsLeadByte(static_cast<unsigned char>(source[cut]));
+            size_t step = (lead && cut + 1 < size) ? 2 : 1;
             if (cut + step > limit)
                 break;
             cut += step;

@@ -6,6 +6,7 @@
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
 #include "support/system.h"
+#include "support/text.h"
 
 void LanguageResources::Load(const char* fileName) {
     Unload();
@@ -15,7 +16,14 @@ void LanguageResources::Load(const char* fileName) {
     } else {
         DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
         // A full buffer may come back unterminated (XP); such a path is too long to use anyway.
-        char* slash = n > 0 && n < sizeof(path) ? strrchr(path, '\\') : nullptr;
+        char* slash = nullptr;
+        if (n > 0 && n < sizeof(path)) {
+            // By character: a trail byte 0x5C of a double-byte character is no folder divider.
+            for (char* p = path; *p; p = IsMultiByteCodePage() ? NextCharPos(p) : p + 1) {
+                if (*p == '\\')
+                    slash = p;
+            }
+        }
         size_t nameSize = strlen(fileName) + 1;
         if (slash && static_cast<size_t>(slash + 1 - path) + nameSize <= sizeof(path)) {
             memcpy(slash + 1, fileName, nameSize);

@@ -6,23 +6,12 @@
 
 #include <string>
 
+#include "heap_counter.h"
 #include "host_platform.h"
 #include "lang/language_resources.h"
 #include "lang/message_text.h"
+#include "support/error_state.h"
 #include "language_test_util.h"
-
-#ifndef __SANITIZE_ADDRESS__
-// Counts every heap allocation of the process (glibc lets the program replace these four).
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-extern "C" void __libc_free(void*);
-static int g_allocations;
-extern "C" void* malloc(size_t size) { g_allocations++; return __libc_malloc(size); }
-extern "C" void* calloc(size_t n, size_t size) { g_allocations++; return __libc_calloc(n, size); }
-extern "C" void* realloc(void* p, size_t size) { g_allocations++; return __libc_realloc(p, size); }
-extern "C" void free(void* p) { __libc_free(p); }
-#endif
 
 namespace {
 
@@ -81,24 +70,39 @@ TEST_F(MessageTextTest, FormatMessagesTakeOnlySafeTranslations) {
     EXPECT_STREQ("%d %s", MessageText(5105)) << "not a format message: taken as it is";
 }
 
-#ifndef __SANITIZE_ADDRESS__
+#if KVO_HEAP_COUNTER
 TEST_F(MessageTextTest, LookupAndMessageTextMakeNoHeapAllocation) {
     g_language.LoadFile(WriteTestFile("alloc.lng", kMarker +
         Entry('s', nullptr, "Done", "Fertig") + Entry('$', "SETUPDLG", "", "115*100")).c_str());
     char buffer[1024];
     int sx, sy;
-    int before = g_allocations;
+    int before = g_heapAllocations;
     g_language.Translate(buffer, sizeof(buffer), "Done", nullptr, 's');
     g_language.Translate(buffer, sizeof(buffer), "missing", "SETUPDLG", '$');
     g_language.DialogScale("SETUPDLG", &sx, &sy);
     const char* message = MessageText(5105);
     MessageText(5106);
-    int after = g_allocations;
+    int after = g_heapAllocations;
     EXPECT_EQ(before, after);
     EXPECT_STREQ("Fertig", message);
     // The counter itself works.
     free(malloc(16));
-    EXPECT_EQ(after + 1, g_allocations);
+    EXPECT_EQ(after + 1, g_heapAllocations);
+}
+
+TEST(IndexArray, FailedGrowthStopsWithExitCode8) {
+    Array<int> array;
+    g_failHeapAllocations = true;
+    bool thrown = false;
+    try {
+        array.Add(1);
+    } catch (int code) {
+        thrown = code == 8;
+    }
+    g_failHeapAllocations = false;
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(8, g_errorState.Code());
+    EXPECT_EQ(nullptr, array.data);
 }
 #endif
 

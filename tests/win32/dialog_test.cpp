@@ -288,6 +288,31 @@ LRESULT CALLBACK HelpViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Presses F1 on a control of a modeless dialog as the user does, through the system's input
+// queue, and runs the dialog's message loop until help was asked for or half a second passed.
+void PressF1(HWND dialog, HWND control) {
+    SetForegroundWindow(dialog);
+    SetFocus(control);
+    INPUT keys[2] = {};
+    keys[0].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = VK_F1;
+    keys[1] = keys[0];
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    int before = g_help.count;
+    DWORD end = GetTickCount() + 500;
+    while (g_help.count == before && GetTickCount() < end) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageA(dialog, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+        }
+        Sleep(5);
+    }
+}
+
 TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
     WNDCLASSA viewerClass = {};
     viewerClass.lpfnWndProc = HelpViewerProc;
@@ -303,8 +328,7 @@ TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
     for (auto& d : dialogs) {
         HWND dialog = OpenDialog(d.name, d.context);
         g_help = HelpRequest();
-        HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(dialog, IDOK), 0, {0, 0}};
-        SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        PressF1(dialog, GetDlgItem(dialog, IDOK));
         EXPECT_EQ(1, g_help.count) << d.name;
         EXPECT_EQ(HELP_CONTEXT, g_help.command);
         EXPECT_EQ(d.context, g_help.context);
@@ -319,6 +343,7 @@ TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
     }
     HWND done = OpenDialog("DONEDLG", CompletionHelpContext);
     g_help = HelpRequest();
+    PressF1(done, GetDlgItem(done, IDOK));
     HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(done, IDOK), 0, {0, 0}};
     SendMessageA(done, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
     EXPECT_EQ(0, g_help.count);

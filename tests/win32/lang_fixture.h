@@ -11,16 +11,10 @@
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
 #include "lang/lookup_key.h"
-
-inline std::string ExeFolder() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path, n);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
+#include "test_support.h"
 
 // A fresh folder below the temporary folder, ending in a backslash.
-inline std::string TestFolder(const std::string& name) {
+inline std::string ScratchFolder(const std::string& name) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof(temp), temp);
     std::string folder = std::string(temp) + "kvolang-" + std::to_string(GetCurrentProcessId());
@@ -53,7 +47,7 @@ inline const std::string kMarker = "; test language file\r\n***messages***\r\n";
 
 // Writes a language file and loads it as the program's language (decides the direction too).
 inline void LoadLanguage(const std::string& name, const std::string& entries) {
-    std::string path = TestFolder("lng") + name;
+    std::string path = ScratchFolder("lng") + name;
     WriteBytes(path, kMarker + entries);
     g_language.Load(path.c_str());
     ASSERT_TRUE(g_language.IsLoaded());
@@ -62,25 +56,18 @@ inline void LoadLanguage(const std::string& name, const std::string& entries) {
 // Puts a fixture library in a folder of its own as kvolng.dll and loads it the way the
 // program does, from beside a program path in that folder.
 inline void LoadLibraryFixture(const char* fixture) {
-    std::string folder = TestFolder(fixture);
+    std::string folder = ScratchFolder(fixture);
     std::string library = folder + "kvolng.dll";
-    ASSERT_TRUE(CopyFileA((ExeFolder() + fixture + ".dll").c_str(), library.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestFolder() + "fixtures\\" + fixture + ".dll").c_str(), library.c_str(), FALSE));
     g_extResource.Load(GetModuleHandleA(nullptr), (folder + "uninstall.exe").c_str());
-}
-
-static inline std::string WindowText(HWND window) {
-    char text[1024];
-    text[0] = '\0';
-    GetWindowTextA(window, text, sizeof(text));
-    return text;
 }
 
 // Every test starts without library and language file and leaves none behind.
 class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_extResource.Load(GetModuleHandleA(nullptr), (TestFolder("empty") + "uninstall.exe").c_str());
-        g_language.Load((TestFolder("empty") + "none.lng").c_str());
+        g_extResource.Load(GetModuleHandleA(nullptr), (ScratchFolder("empty") + "uninstall.exe").c_str());
+        g_language.Load((ScratchFolder("empty") + "none.lng").c_str());
     }
     void TearDown() override {
         g_language.Unload();

@@ -33,6 +33,12 @@ TEST_F(LanguageLibraryTest, LoadAndRelease) {
     EXPECT_EQ(instance, ResourceModule);
     g_extResource.Release();
     EXPECT_EQ(instance, ResourceModule);
+
+    // A path longer than the 1024-byte buffer is not cut into another folder's path.
+    std::string folder = ScratchFolder("kvolng_plain");
+    g_extResource.Load(instance, (folder + std::string(1100 - folder.size(), 'x')).c_str());
+    EXPECT_FALSE(g_extResource.IsLoaded());
+    EXPECT_EQ(instance, ResourceModule);
 }
 
 TEST_F(LanguageLibraryTest, MessagesFromLibraryThenFileThenProgram) {
@@ -63,7 +69,7 @@ TEST_F(LanguageLibraryTest, MessagesFromLibraryThenFileThenProgram) {
 
 TEST_F(LanguageLibraryTest, FileBesideTheProgram) {
     std::string name = "kvotest-" + std::to_string(GetCurrentProcessId()) + ".lng";
-    std::string path = ExeFolder() + name;
+    std::string path = TestFolder() + name;
     WriteBytes(path, kMarker + Entry('s', nullptr, ProgramString(IDS_UNINSTALL_DONE), "Done"));
     g_language.Load(name.c_str());
     EXPECT_TRUE(g_language.IsLoaded());
@@ -77,11 +83,11 @@ TEST_F(LanguageLibraryTest, FileBesideTheProgram) {
 TEST_F(LanguageLibraryTest, DirectionFromLibraryResourceOrFileEntry) {
     EXPECT_FALSE(g_language.IsRightToLeft());
     LoadLibraryFixture("kvolng_plain");
-    g_language.Load((TestFolder("empty") + "none.lng").c_str());
+    g_language.Load((ScratchFolder("empty") + "none.lng").c_str());
     EXPECT_FALSE(g_language.IsRightToLeft());
 
     LoadLibraryFixture("kvolng_rtl");
-    g_language.Load((TestFolder("empty") + "none.lng").c_str());
+    g_language.Load((ScratchFolder("empty") + "none.lng").c_str());
     EXPECT_FALSE(g_language.IsLoaded());
     EXPECT_TRUE(g_language.IsRightToLeft());
     // Decided once: releasing the library later does not turn it back.

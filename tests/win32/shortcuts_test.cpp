@@ -9,9 +9,14 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "lang/language_resources.h"
+#include "lang/lookup_key.h"
 #include "shell/shell.h"
 #include "shell/shortcuts.h"
 #include "test_helpers.h"
+#include "test_support.h"
+
+using namespace uninstall_tests;
 
 namespace {
 
@@ -53,7 +58,7 @@ TEST_F(Shortcuts, CreatedWhereChosenAndReadBackByLnkinfo) {
     SetShortcuts(options, groupPath);
     EXPECT_EQ(group, groupPath);
 
-    std::string folder = TestProgramFolder();
+    std::string folder = TestFolder();
     const std::string links[][2] = {
         {desktop, "Krelvo.exe"},
         {startMenu, "Krelvo.exe"},
@@ -84,6 +89,34 @@ TEST_F(Shortcuts, CreatedWhereChosenAndReadBackByLnkinfo) {
     EXPECT_FALSE(PathExists(startMenu));
     EXPECT_FALSE(PathExists(group));
     EXPECT_FALSE(PathExists(common));
+}
+
+TEST_F(Shortcuts, LanguageFileRenamesTheHelpAndManualLinks) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof(temp), temp);
+    std::string languageFile = std::string(temp) + "kvo-links.lng";
+    char helpKey[9], manualKey[9];
+    // Keys of the built-in texts 5102 and 5103 (Big5), as string-table messages.
+    MakeLookupKey(helpKey, 's', nullptr, "Krelvo \xBB\xA1\xA9\xFA");
+    MakeLookupKey(manualKey, 's', nullptr, "KVO \xA9\x52\xA5\x4F\xA5\xAD\xA5\x78\xBE\xDE\xA7\x40\xA4\xE2\xA5\x55");
+    ASSERT_TRUE(WriteBytes(languageFile, std::string("; links\r\n***messages***\r\n") + helpKey +
+                                             "=\"Krelvo Help\"\r\n" + manualKey + "=\"KVO\\\\..\\\\Manual/x\"\r\n"));
+    g_language.LoadFile(languageFile.c_str());
+    ASSERT_TRUE(g_language.IsLoaded());
+
+    SetupOptions options = {};
+    options.Programs = 1;
+    SetShortcuts(options, nullptr);
+    g_language.Unload();
+    DeleteFileA(languageFile.c_str());
+
+    std::string group = SpecialFolder(CSIDL_PROGRAMS) + "\\Krelvo";
+    EXPECT_TRUE(PathExists(group + "\\Krelvo.lnk"));
+    EXPECT_TRUE(PathExists(group + "\\Krelvo Help.lnk"));
+    // A divider in a translation cannot move the link out of the group.
+    EXPECT_TRUE(PathExists(group + "\\KVO_.._Manual_x.lnk"));
+    EXPECT_FALSE(PathExists(group + "\\" + HelpLink));
+    EXPECT_NE(std::string::npos, LinkReport(group + "\\KVO_.._Manual_x.lnk").find("Kvo.txt\n"));
 }
 
 TEST_F(Shortcuts, EachFlagOnItsOwn) {

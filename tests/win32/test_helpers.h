@@ -7,6 +7,9 @@
 
 #include <string>
 
+// A namespace of their own: other suites have inline helpers of the same names.
+namespace uninstall_tests {
+
 // The family the prefix poses as: run-suites.sh sets KVO_FAMILY to "nt" or "98".
 inline bool IsNtPrefix() {
     const char* family = getenv("KVO_FAMILY");
@@ -39,14 +42,6 @@ inline std::string ReadBytes(const std::string& path) {
         bytes.append(chunk, got);
     CloseHandle(file);
     return bytes;
-}
-
-// The folder of the test program (uninstall.exe is built beside it), with a backslash.
-inline std::string TestProgramFolder() {
-    char path[1024];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    *(strrchr(path, '\\') + 1) = '\0';
-    return path;
 }
 
 // The Unix path of a Windows path, through Wine's own export.
@@ -150,3 +145,5 @@ inline void SetRegistryText(HKEY root, const char* path, const char* valueName, 
                    static_cast<DWORD>(strlen(text) + 1));
     RegCloseKey(key);
 }
+
+}  // namespace uninstall_tests

@@ -14,8 +14,14 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "lang/language_resources.h"
+#include "lang/lookup_key.h"
+#include "registry/registry.h"
 #include "shell/shell.h"
 #include "test_helpers.h"
+#include "test_support.h"
+
+using namespace uninstall_tests;
 
 namespace {
 
@@ -23,11 +29,6 @@ const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Unins
 const char AppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
 const char InstallFolder[] = "C:\\Program Files\\Krelvo 100% Test";
 const char OutsideFolder[] = "C:\\Program Files";
-
-std::string BuiltProgram() {
-    std::string beside = TestProgramFolder() + "uninstall.exe";
-    return PathExists(beside) ? beside : TestProgramFolder() + "..\\uninstall.exe";
-}
 
 std::string TempFolder() {
     char path[MAX_PATH];
@@ -53,52 +54,17 @@ void ListTree(const std::string& folder, std::vector<std::string>& entries) {
     std::sort(entries.begin(), entries.end());
 }
 
-struct ProcessBox {
-    DWORD processId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-    ProcessBox* search = reinterpret_cast<ProcessBox*>(parameter);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char className[32];
-    // Visible: a message box is shown once its texts are in place.
-    if (owner == search->processId && IsWindowVisible(window) &&
-        GetClassNameA(window, className, sizeof(className)) && !strcmp(className, "#32770")) {
-        search->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM parameter) {
-    char text[512] = "";
-    DWORD_PTR ignored;
-    SendMessageTimeoutA(child, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        2000, &ignored);
-    *reinterpret_cast<std::string*>(parameter) += std::string(text) + "\n";
-    return TRUE;
-}
-
-// Waits (bounded) for a message box of the process, returns its texts and presses a button.
-bool AnswerBox(HANDLE process, DWORD processId, int button, std::string* texts) {
-    for (int waited = 0; waited < 15000; waited += 50) {
-        ProcessBox search = {processId, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.box) {
-            if (texts)
-                EnumChildWindows(search.box, CollectText, reinterpret_cast<LPARAM>(texts));
-            PostMessageA(search.box, WM_COMMAND, button, 0);
-            // Gone before the next box is looked for.
-            for (int closing = 0; closing < 5000 && IsWindow(search.box); closing += 20)
-                Sleep(20);
-            return true;
-        }
-        if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0)
-            return false;
-    }
-    return false;
+// Answers the next message box of the program; returns its text, or "<no box>". Waits until
+// the box is gone, so the next call cannot find it again.
+std::string AnswerBox(RunningProgram& program, int button) {
+    HWND box = program.WaitForDialog(15000);
+    if (!box)
+        return "<no box>";
+    std::string text = ItemText(box, 0xFFFF);
+    PressButton(box, button);
+    for (int waited = 0; waited < 5000 && IsWindow(box); waited += 20)
+        Sleep(20);
+    return text;
 }
 
 template <typename Condition>
@@ -124,7 +90,7 @@ protected:
         CoInitialize(nullptr);
         Clean();
         CreateDirectoryA(folder.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program.c_str(), FALSE)) << BuiltProgram();
+        ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE)) << ProgramPath();
     }
 
     void TearDown() override {
@@ -144,6 +110,13 @@ protected:
         }
         SetupOptions none = {};
         SetShortcuts(none, nullptr);
+        SetShellExtension(none);
+        SetAssociations(none);
+        for (const char* key : {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev", "OtherZip.Archive"})
+            DeleteRegTree(HKEY_CLASSES_ROOT, key);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKey);
+        DeleteRegKey(HKEY_LOCAL_MACHINE, AppPathKey);
+        DeleteRegTree(HKEY_CURRENT_USER, "");
     }
 
     void File(const std::string& name, DWORD attributes = 0) {
@@ -154,18 +127,23 @@ protected:
     void Folder(const std::string& name) { CreateDirectoryA((folder + "\\" + name).c_str(), nullptr); }
     bool Exists(const std::string& name) { return PathExists(folder + "\\" + name); }
 
-    // What setup registered: the entry, shortcuts, program classes, application path, settings.
+    // What setup registers, through the product's own operations, over an archiver that held
+    // ".zip" before: application path, shell extension, associations, program classes,
+    // shortcuts, the uninstall entry, and the saved choices.
     void Register() {
-        RegisterUninstallEntry();
+        SetRegistryText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
+        SetRegistryText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
+        RegisterAppPath();
         SetupOptions all = {};
-        all.Desktop = all.StartMenu = all.Programs = 1;
+        all.Associate[0] = all.Associate[1] = 1;
+        all.Desktop = all.StartMenu = all.Programs = all.ShellExt = 1;
+        SetShellExtension(all);
+        SetAssociations(all);
+        RegisterProgramClasses();
         SetShortcuts(all, nullptr);
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo\\shell\\open\\command", "", "Krelvo.exe \"%1\"");
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\DefaultIcon", "", "Krelvo.exe,1");
-        SetRegistryText(HKEY_CLASSES_ROOT, "Krelvo.REV", "", "Recovery");
-        SetRegistryText(HKEY_CLASSES_ROOT, ".rev", "", "Krelvo.REV");
-        SetRegistryText(HKEY_LOCAL_MACHINE, AppPathKey, "", (folder + "\\Krelvo.exe").c_str());
+        RegisterUninstallEntry();
         SetRegistryText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
+        ASSERT_EQ("Krelvo.ZIP", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
     }
 
     std::vector<std::string> Registrations() {
@@ -174,12 +152,16 @@ protected:
             {HKEY_LOCAL_MACHINE, UninstallKey}, {HKEY_LOCAL_MACHINE, AppPathKey},
             {HKEY_CLASSES_ROOT, "Krelvo"}, {HKEY_CLASSES_ROOT, "Krelvo.ZIP"},
             {HKEY_CLASSES_ROOT, "Krelvo.REV"}, {HKEY_CLASSES_ROOT, ".rev"},
-            {HKEY_CURRENT_USER, "Software\\Krelvo"},
+            {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_CLASSES_ROOT, ".kvo"},
         };
         for (const auto& key : keys) {
             if (RegistryKeyExists(key.root, key.path))
                 present.push_back(key.path);
         }
+        // A handler key shared with other programs keeps its key and loses its value.
+        const char handler[] = "*\\shellex\\ContextMenuHandlers\\Krelvo";
+        if (RegistryText(HKEY_CLASSES_ROOT, handler, "")[0] != '<')
+            present.push_back(handler);
         char desktop[MAX_PATH], group[MAX_PATH];
         SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
         SHGetSpecialFolderPathA(nullptr, group, CSIDL_PROGRAMS, FALSE);
@@ -194,34 +176,23 @@ protected:
     // removable programs does, and answers its boxes in turn. Returns the texts of the boxes.
     std::string Run(std::vector<int> answers) {
         if (useProbe) {
-            SetEnvironmentVariableA("COMSPEC", (TestProgramFolder() + "comspec_probe.exe").c_str());
+            SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
         }
-        std::string commandLine = "\"" + program + "\"";
-        STARTUPINFOA startup;
-        memset(&startup, 0, sizeof(startup));
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process;
-        std::string texts;
-        BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                      "C:\\", &startup, &process);
+        RunningProgram running;
+        bool started = running.Start("\"" + program + "\"", "C:\\");
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        std::string texts;
         if (!started) {
             ADD_FAILURE() << "cannot start " << program;
             return texts;
         }
         for (int answer : answers)
-            EXPECT_TRUE(AnswerBox(process.hProcess, process.dwProcessId, answer, &texts)) << "no box";
-        if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the program did not end";
-            TerminateProcess(process.hProcess, 1);
-        }
+            texts += AnswerBox(running, answer) + "\n";
         DWORD exitCode = 1;
-        GetExitCodeProcess(process.hProcess, &exitCode);
+        EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
         EXPECT_EQ(0u, exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
         return texts;
     }
 
@@ -275,10 +246,16 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
                            "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\n"));
     ASSERT_TRUE(WriteBytes(std::string(OutsideFolder) + "\\sibling.txt", "not ours"));
     Register();
-    ASSERT_EQ(9u, Registrations().size());
+    std::vector<std::string> registered = Registrations();
+    std::string names;
+    for (const std::string& name : registered)
+        names += name + "; ";
+    ASSERT_EQ(11u, registered.size()) << names;
 
     Run({IDYES});
     EXPECT_EQ(std::vector<std::string>(), Registrations());
+    // The archiver that held ".zip" before has it back.
+    EXPECT_EQ("OtherZip.Archive", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
     std::vector<std::string> left;
     ListTree(folder, left);
     // The program file stays until the script deletes it (on Wine it may already be gone).
@@ -354,7 +331,7 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
     EXPECT_EQ(ExpectedScript(), ReadBytes(script));
     std::string record = ReadBytes(probeRecord);
-    std::string probe = TestProgramFolder() + "comspec_probe.exe";
+    std::string probe = TestFolder() + "comspec_probe.exe";
     EXPECT_EQ(probe + " /c \"" + script + "\"\n", record.substr(0, record.find('\n') + 1));
     // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
     // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
@@ -376,6 +353,19 @@ TEST(UninstallEntry, NamesTheProgramQuoted) {
     SetRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
     RegisterUninstallEntry();
     EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+}
+
+TEST(UninstallEntry, DisplayNameFollowsTheLanguageFile) {
+    std::string languageFile = TempFolder() + "kvo-entry.lng";
+    char key[9];
+    MakeLookupKey(key, 's', nullptr, "Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3");
+    ASSERT_TRUE(WriteBytes(languageFile, std::string("; entry\r\n***messages***\r\n") + key + "=\"Krelvo archiver\"\r\n"));
+    g_language.LoadFile(languageFile.c_str());
+    RegisterUninstallEntry();
+    g_language.Unload();
+    DeleteFileA(languageFile.c_str());
+    EXPECT_EQ("Krelvo archiver", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
