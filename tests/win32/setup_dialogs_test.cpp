@@ -15,6 +15,8 @@
 
 namespace {
 
+using uninstall_tests::ReadBytes;
+
 const char kProductKey[] = "Software\\Krelvo";
 
 // Runs a template as a modal dialog of this thread; `during` acts on it once it is up, the way
@@ -185,8 +187,8 @@ TEST_F(SetupDialogs, ContextItemsFromTheSetupDialogSurviveItsCancel) {
 
 class CompletionDialog : public SetupDialogs {
 protected:
-    std::string folder = TestProgramFolder() + "Krelvo Done Test";
-    std::string decoy = TestProgramFolder() + "Krelvo.exe";
+    std::string folder = TestFolder() + "Krelvo Done Test";
+    std::string decoy = TestFolder() + "Krelvo.exe";
     char previous[1024];
     void SetUp() override {
         SetupDialogs::SetUp();
@@ -199,7 +201,7 @@ protected:
         DeleteFileA((folder + "\\Krelvo.exe").c_str());
         DeleteFileA((folder + "\\ran.txt").c_str());
         DeleteFileA(decoy.c_str());
-        DeleteFileA((TestProgramFolder() + "ran.txt").c_str());
+        DeleteFileA((TestFolder() + "ran.txt").c_str());
         RemoveDirectoryA(folder.c_str());
         SetupDialogs::TearDown();
     }
@@ -219,7 +221,7 @@ TEST_F(CompletionDialog, ShowsTheFolderAndEveryCloseEndsWithOne) {
 TEST_F(CompletionDialog, RunsTheArchiverByItsQuotedPath) {
     // The stand-in records its command line in ran.txt beside itself. The decoy stands where an
     // unquoted path with a blank would be taken for a program.
-    std::string standIn = TestProgramFolder() + "standin.exe";
+    std::string standIn = TestFolder() + "standin.exe";
     ASSERT_TRUE(CopyFileA(standIn.c_str(), (folder + "\\Krelvo.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(standIn.c_str(), decoy.c_str(), FALSE));
     RunModal("DONEDLG", CompletionDialogProc, [](HWND dialog) {
@@ -232,7 +234,7 @@ TEST_F(CompletionDialog, RunsTheArchiverByItsQuotedPath) {
         ran = ReadBytes(folder + "\\ran.txt");
     }
     EXPECT_EQ("\"" + folder + "\\Krelvo.exe\"", ran);
-    EXPECT_EQ("", ReadBytes(TestProgramFolder() + "ran.txt")) << "the decoy ran";
+    EXPECT_EQ("", ReadBytes(TestFolder() + "ran.txt")) << "the decoy ran";
 }
 
 TEST_F(CompletionDialog, SilentSetupClosesItAtOnce) {
@@ -246,10 +248,10 @@ TEST_F(CompletionDialog, SilentSetupClosesItAtOnce) {
 
 TEST(LaunchProgram, ReportsWhetherTheProcessStarted) {
     EXPECT_FALSE(LaunchProgram("C:\\no such folder\\nothing.exe"));
-    std::string line = "\"" + TestProgramFolder() + "standin.exe\"";
+    std::string line = "\"" + TestFolder() + "standin.exe\"";
     EXPECT_TRUE(LaunchProgram(line.c_str()));
     Sleep(500);
-    DeleteFileA((TestProgramFolder() + "ran.txt").c_str());
+    DeleteFileA((TestFolder() + "ran.txt").c_str());
 }
 
 }  // namespace

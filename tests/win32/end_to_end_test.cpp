@@ -1,0 +1,235 @@
+// The whole program in a prefix of its own, as the installer and the system start it: a silent
+// and an interactive setup in an installation folder laid out as the installer leaves it, and
+// the round trip setup, uninstall, with the registry compared before and after.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <sstream>
+
+#include "reg_dump.h"
+#include "test_helpers.h"
+#include "test_support.h"
+
+namespace {
+
+using uninstall_tests::IsNtPrefix;
+using uninstall_tests::PathExists;
+using uninstall_tests::ReadBytes;
+using uninstall_tests::WriteBytes;
+
+const char* const kInstalledFiles[] = {"uninstall.exe", "Krelvo.exe", "kvoext.dll", "Kvo.txt",
+                                       "license.txt", "order.txt", "krelvo.hlp"};
+
+// An installation folder with blanks in its path, as the installer leaves it.
+struct Installation {
+    std::string folder;
+    Installation() {
+        char programFiles[MAX_PATH] = "C:\\Program Files";
+        SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, TRUE);
+        folder = std::string(programFiles) + "\\Krelvo Setup Test";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CopyFileA(ProgramPath().c_str(), Path("uninstall.exe").c_str(), FALSE);
+        CopyFileA((TestFolder() + "standin.exe").c_str(), Path("Krelvo.exe").c_str(), FALSE);
+        // Any library will do for the shell extension: setup only registers it.
+        CopyFileA((TestFolder() + "fixtures\\only_done_dialog.dll").c_str(), Path("kvoext.dll").c_str(), FALSE);
+        for (const char* document : {"Kvo.txt", "license.txt", "order.txt", "krelvo.hlp"})
+            WriteBytes(Path(document), std::string("Krelvo ") + document + "\r\n");
+        std::string list;
+        for (const char* name : kInstalledFiles)
+            list += std::string(name) + "\r\n";
+        list += "kvonew.dat\r\nzipnew.dat\r\n";
+        WriteBytes(Path("Uninstall.lst"), list);
+    }
+    std::string Path(const char* name) const { return folder + "\\" + name; }
+    std::string Program() const { return "\"" + Path("uninstall.exe") + "\""; }
+    ~Installation() {
+        for (const char* name : kInstalledFiles)
+            DeleteFileA(Path(name).c_str());
+        for (const char* name : {"Uninstall.lst", "kvonew.dat", "zipnew.dat", "ran.txt"})
+            DeleteFileA(Path(name).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+};
+
+std::string Dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), 4); }
+
+std::string RegBytes(HKEY root, const std::string& path, const char* name) {
+    DWORD type = 0;
+    std::string bytes;
+    return GetRegValue(root, path, name, &type, &bytes) ? bytes : "<none>";
+}
+
+std::string ProgramGroup() {
+    char programs[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
+    return std::string(programs) + "\\Krelvo";
+}
+
+// The registry trees that setup writes to; what uninstall must give back.
+std::string DumpTouchedRegistry() {
+    return DumpRegTrees(HKEY_CLASSES_ROOT, {""}) + DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") +
+           DumpRegTrees(HKEY_LOCAL_MACHINE, {"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"});
+}
+
+// Runs the program in the installation folder and lets it end by itself.
+void RunSilentSetup(const Installation& installation) {
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(installation.Program() + " /s /setup", installation.folder.c_str()));
+    EXPECT_EQ(nullptr, program.WaitForDialog(20000)) << "a silent setup showed a window";
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(60000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+}
+
+// Uninstalls as the system starts it (by the program's path, no arguments) and answers Yes; on
+// the NT family waits until the removal script has taken the program and its folder.
+void RunUninstall(const Installation& installation) {
+    // On the 95/98 family the removal script goes to a stand-in interpreter: Wine's own cmd.exe
+    // cannot run the 9x script's "start /wait" line.
+    std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
+    if (!IsNtPrefix())
+        SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
+    RunningProgram program;
+    bool started = program.Start(installation.Program());
+    SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
+    ASSERT_TRUE(started);
+    HWND box = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, box);
+    PressButton(box, IDYES);
+    ASSERT_TRUE(program.Wait(60000));
+    if (IsNtPrefix()) {
+        for (int i = 0; i < 600 && PathExists(installation.folder); i++)
+            Sleep(100);
+        EXPECT_FALSE(PathExists(installation.folder)) << "the program and its folder stayed";
+    }
+}
+
+// The folder window that setup opens on the program group, closed as a user would close it.
+bool CloseProgramGroupWindow() {
+    for (int i = 0; i < 200; i++) {
+        HWND window = FindWindowA("ExplorerWClass", "Krelvo");
+        if (!window)
+            window = FindWindowA("CabinetWClass", "Krelvo");
+        if (window) {
+            PostMessageA(window, WM_CLOSE, 0, 0);
+            for (int j = 0; j < 100 && IsWindow(window); j++)
+                Sleep(50);
+            return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
+    Installation installation;
+    RunSilentSetup(installation);
+
+    // The saved choices: the first-run defaults.
+    const std::string setup = "Software\\Krelvo\\Setup";
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, setup, "ShellExt"));
+    EXPECT_EQ(Dword(0), RegBytes(HKEY_CURRENT_USER, setup, "CascadedMenu"));
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, setup, "MenuIcons"));
+    EXPECT_EQ(Dword(0), RegBytes(HKEY_CURRENT_USER, setup + "\\Links", "Desktop"));
+    EXPECT_EQ(Dword(0), RegBytes(HKEY_CURRENT_USER, setup + "\\Links", "StartMenu"));
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, setup + "\\Links", "Programs"));
+    for (const char* kind : {".kvo", ".zip", ".cab", ".arj", ".lzh", ".ace", ".tar", ".gz", ".uue", ".bz2", ".jar"})
+        EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, setup + "\\" + kind, "Set")) << kind;
+    EXPECT_EQ("<none>", RegBytes(HKEY_CURRENT_USER, setup + "\\.iso", "Set")) << ".iso is decided afresh";
+
+    // Associations, classes, application path, uninstall entry.
+    EXPECT_EQ("Krelvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    EXPECT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_EQ(Ansi("Krelvo 壓縮檔"), GetRegText(HKEY_CLASSES_ROOT, "Krelvo", ""));
+    const std::string appPath = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
+    EXPECT_EQ(installation.Path("Krelvo.exe"), GetRegText(HKEY_LOCAL_MACHINE, appPath, ""));
+    EXPECT_EQ(installation.folder, GetRegText(HKEY_LOCAL_MACHINE, appPath, "Path"));
+    const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver";
+    EXPECT_EQ(Ansi("Krelvo 壓縮工具"), GetRegText(HKEY_LOCAL_MACHINE, entry, "DisplayName"));
+    EXPECT_EQ(installation.Program(), GetRegText(HKEY_LOCAL_MACHINE, entry, "UninstallString"));
+
+    // The program group with its links; no desktop or Start-menu shortcut by default.
+    EXPECT_TRUE(PathExists(ProgramGroup()));
+    // The new-file templates: files beside the program on the NT family, registry data on 98.
+    EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("kvonew.dat")));
+    EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("zipnew.dat")));
+    RunUninstall(installation);
+}
+
+TEST(EndToEndSetup, InteractiveSetupThenCompletionDialog) {
+    Installation installation;
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(installation.Program() + " /setup", installation.folder.c_str()));
+    HWND setup = program.WaitForDialog(20000);
+    ASSERT_NE(nullptr, setup);
+    EXPECT_NE(nullptr, GetDlgItem(setup, 5121)) << "not the setup dialog";
+    PressButton(setup, IDOK);
+    HWND done = nullptr;
+    for (int i = 0; i < 200 && (!done || done == setup || !IsWindow(done) || !GetDlgItem(done, 5107)); i++)
+        done = program.WaitForDialog(100);
+    ASSERT_NE(nullptr, done);
+    EXPECT_EQ(installation.folder, ItemText(done, 5101));
+    PressButton(done, IDOK);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(30000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Programs"));
+    // Unless silent, setup ends by opening the program group's folder.
+    EXPECT_TRUE(CloseProgramGroupWindow()) << "the program group was not opened";
+    RunUninstall(installation);
+}
+
+// The lines of `after` that `before` lacks, and the other way round, marked + and -.
+std::string Difference(const std::string& before, const std::string& after) {
+    std::istringstream a(before), b(after);
+    std::string line, out;
+    std::vector<std::string> left, right;
+    while (std::getline(a, line)) left.push_back(line);
+    while (std::getline(b, line)) right.push_back(line);
+    size_t i = 0, j = 0;
+    while (i < left.size() || j < right.size()) {
+        if (j == right.size() || (i < left.size() && left[i] < right[j]))
+            out += "- " + left[i++] + "\n";
+        else if (i == left.size() || right[j] < left[i])
+            out += "+ " + right[j++] + "\n";
+        else
+            i++, j++;
+    }
+    return out;
+}
+
+TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
+    // A previous handler for .zip, as a user's system has one.
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
+    std::string before = DumpTouchedRegistry();
+    {
+        Installation installation;
+        RunSilentSetup(installation);
+        ASSERT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+
+        RunUninstall(installation);
+    }
+    std::string after = DumpTouchedRegistry();
+    std::string difference = Difference(before, after);
+    // What uninstall deliberately leaves: the shell extension's handler keys under the shared
+    // classes keep their (empty) "Krelvo" keys.
+    std::string unexpected;
+    std::istringstream lines(difference);
+    std::string line;
+    while (std::getline(lines, line)) {
+        bool left = line.rfind("+ K ", 0) == 0 && line.size() > 7 && line.compare(line.size() - 7, 7, "\\Krelvo") == 0 &&
+                    (line.find("\\shellex\\") != std::string::npos);
+        if (!left)
+            unexpected += line + "\n";
+    }
+    EXPECT_EQ("", unexpected) << "full difference:\n" << difference;
+    EXPECT_FALSE(PathExists(ProgramGroup()));
+}
+
+}  // namespace
