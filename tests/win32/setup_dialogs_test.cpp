@@ -63,6 +63,7 @@ protected:
     void SetUp() override {
         LoadLibraryA("riched32.dll");
         WipeRegTree(HKEY_CURRENT_USER, kProductKey);
+        WipeRegTree(HKEY_CLASSES_ROOT, ".iso");
         SilentSetup = false;
     }
     void TearDown() override { WipeRegTree(HKEY_CURRENT_USER, kProductKey); }
@@ -70,10 +71,10 @@ protected:
 
 TEST_F(SetupDialogs, FirstRunStatesAndToggling) {
     INT_PTR result = RunModal("SETUPDLG", SetupDialogProc, [](HWND dialog) {
-        // First-run defaults: every archive kind but ISO, the program group, integration with
-        // menu icons, no cascaded menu.
+        // First-run defaults: every archive kind (no other program holds .iso here), the
+        // program group, integration with menu icons, no cascaded menu.
         for (int id = IDC_KIND_FIRST; id <= IDC_KIND_LAST; id++)
-            EXPECT_EQ(id != IDC_KIND_LAST, Checked(dialog, id)) << id;
+            EXPECT_TRUE(Checked(dialog, id)) << id;
         EXPECT_FALSE(Checked(dialog, IDC_DESKTOP));
         EXPECT_FALSE(Checked(dialog, IDC_START_MENU));
         EXPECT_TRUE(Checked(dialog, IDC_PROGRAMS));

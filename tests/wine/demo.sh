@@ -1,29 +1,45 @@
 #!/usr/bin/env bash
-# `make demo`: the program at work in a throwaway Wine prefix.
+# `make demo`: the program's main job in a throwaway Wine prefix. An installation is staged as
+# the installer leaves it, setup runs silently, a report shows what was registered, then the
+# uninstall runs (answered Yes) and a report shows what was taken back.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/env.sh"
+bin="$build/win64"
 
 prefix="$build/demo/wine-nt"
-echo "== Preparing a throwaway Wine prefix (NT family, code page 950)"
+echo "== A throwaway Wine prefix (NT family, code page 950)"
 make_prefix "$prefix" nt
 start_prefix "$prefix"
 trap 'stop_prefix "$prefix"' EXIT
+run() { "$WINE" "$@"; }
 
-bin="$build/win64"
-exe="$("$WINE" winepath -w "$bin/uninstall.exe" 2>/dev/null)"
-drive() { "$WINE" "$bin/dialog_driver.exe" "$@"; }
+echo "== A user's system: .zip already belongs to another archiver"
+run reg add 'HKCR\.zip' /ve /d OtherZip.Archive /f >/dev/null
+run reg add 'HKCR\.zip' /v 'Content Type' /d application/zip /f >/dev/null
+run reg add 'HKCR\OtherZip.Archive\shell\open\command' /ve /d 'C:\OtherZip\oz.exe "%1"' /f >/dev/null
+
+folder="$prefix/drive_c/Program Files/Krelvo"
+echo "== The installation as the installer leaves it: C:\\Program Files\\Krelvo"
+mkdir -p "$folder"
+cp "$bin/uninstall.exe" "$folder/"
+cp "$bin/standin.exe" "$folder/Krelvo.exe"
+cp "$bin/fixtures/only_done_dialog.dll" "$folder/kvoext.dll"   # any library stands in
+for doc in Kvo.txt license.txt order.txt krelvo.hlp; do echo "Krelvo $doc" > "$folder/$doc"; done
+printf '%s\r\n' uninstall.exe Krelvo.exe kvoext.dll Kvo.txt license.txt order.txt krelvo.hlp kvonew.dat zipnew.dat \
+  > "$folder/Uninstall.lst"
+exe='C:\Program Files\Krelvo\uninstall.exe'
 
 echo
-echo "== uninstall.exe /wait: the pause the self-removal script relies on"
-drive -- "$exe" /wait
+echo "== uninstall.exe /s /setup (silent, in the installation folder)"
+(cd "$folder" && run "$bin/dialog_driver.exe" -- "$exe" /s /setup)
 echo
-echo "== uninstall.exe /warning: the notice shown when the program file could not be deleted"
-drive -- "$exe" /warning
+run "$bin/demo_report.exe" registered 'C:\Program Files\Krelvo'
+
 echo
-echo "== uninstall.exe with no arguments: uninstall mode asks first (answered No)"
-drive --press 7 -- "$exe"
+echo "== uninstall.exe with no arguments, as the list of removable programs starts it (answered Yes)"
+run "$bin/dialog_driver.exe" --press 6 -- "$exe"
+for _ in $(seq 1 100); do [ -d "$folder" ] || break; sleep 0.2; done
 echo
-echo "== uninstall.exe /setup: the setup dialog, then the completion dialog (both answered OK)"
-drive -- "$exe" /setup
+run "$bin/demo_report.exe" restored 'C:\Program Files\Krelvo'
