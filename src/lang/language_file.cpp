@@ -81,17 +81,19 @@ void LanguageResources::LoadFile(const char* path) {
     file.Close();
 }
 
-void LanguageResources::DecodeAndIndex() {
+int DecodeLanguageSection(char* section, int size, int* origins) {
     // Escapes are replaced byte by byte, without regard to double-byte characters: translators'
     // files rely on a backslash trail byte starting an escape.
     int w = 0;
-    for (int j = 0; j < length; j++) {
-        char c = text[j];
+    for (int j = 0; j < size; j++) {
+        char c = section[j];
         if (c == '\0')
             break;
-        if (c == '\\' && j + 1 < length) {
+        if (origins)
+            origins[w] = j;
+        if (c == '\\' && j + 1 < size) {
             char replacement = 0;
-            switch (text[j + 1]) {
+            switch (section[j + 1]) {
             case '"': replacement = '"'; break;
             case '\\': replacement = '\\'; break;
             case 'n': replacement = '\n'; break;
@@ -99,15 +101,19 @@ void LanguageResources::DecodeAndIndex() {
             case 't': replacement = '\t'; break;
             }
             if (replacement) {
-                text[w++] = replacement;
+                section[w++] = replacement;
                 j++;
                 continue;
             }
         }
-        text[w++] = (c == '\r' || c == '\n') ? static_cast<char>(LineSeparator) : c;
+        section[w++] = (c == '\r' || c == '\n') ? static_cast<char>(LineSeparator) : c;
     }
-    text[w] = '\0';
-    length = w;
+    section[w] = '\0';
+    return w;
+}
+
+void LanguageResources::DecodeAndIndex() {
+    length = DecodeLanguageSection(text, length, nullptr);
 #ifdef KVO_POISON_SECTION
     ASAN_POISON_MEMORY_REGION(text + length + 1, SectionReadSize + SectionSlack - length - 1);
 #endif

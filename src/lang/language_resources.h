@@ -37,6 +37,10 @@ public:
     bool IsLoaded() const { return text != nullptr; }
     bool IsRightToLeft() const { return rightToLeft; }
     int EntryLineCount() const { return index.count; }
+    // The decoded section and the offset in it of the i-th indexed line, in key order (for the
+    // language-file checker).
+    const char* SectionText() const { return text; }
+    int EntryLineOffset(int i) const { return index.data[i]; }
 
     // Writes the text to show for a built-in text into destination (capacity bytes, always
     // terminated, cut to fit). kind is 's' for string-table messages, '$' for dialog texts;
@@ -63,6 +67,11 @@ private:
     Array<int> index;       // offsets of the lines that may hold entries, sorted by their keys
     bool rightToLeft = false;
 };
+
+// Decodes a section in place: escapes replaced, line ends rewritten to LineSeparator, a NUL
+// ending it. Returns the decoded length. origins, when given (size + 1 entries), receives for
+// every decoded byte the offset of the byte it came from.
+int DecodeLanguageSection(char* section, int size, int* origins);
 
 // Reads a decimal number as strtol does in base 10 (white space, sign, digits; no digits give 0),
 // clamped to +-ScaleLimit so that the dialog geometry cannot overflow.

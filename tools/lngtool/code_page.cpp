@@ -1,0 +1,79 @@
+// ANSI code pages through iconv: conversion of the built-in texts and the lead-byte table.
+#include <errno.h>
+#include <iconv.h>
+#include <string.h>
+
+#include "lngtool.h"
+
+static std::string IconvName(int number) { return "CP" + std::to_string(number); }
+
+bool OpenCodePage(int number, CodePage* codePage, std::string* error) {
+    iconv_t cd = iconv_open("UTF-8", IconvName(number).c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        *error = "code page " + std::to_string(number) + " is unknown to iconv";
+        return false;
+    }
+    codePage->number = number;
+    codePage->multiByte = false;
+    // A byte that iconv calls an incomplete sequence on its own starts a double-byte character.
+    for (int b = 0; b < 256; b++) {
+        char in[1] = {static_cast<char>(b)};
+        char out[8];
+        char* inp = in;
+        char* outp = out;
+        size_t inLeft = 1, outLeft = sizeof(out);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        bool lead = iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) && errno == EINVAL;
+        codePage->lead[b] = lead;
+        codePage->multiByte |= lead;
+    }
+    iconv_close(cd);
+    return true;
+}
+
+// Converts character by character so that one the target lacks becomes one replacement byte.
+static bool Convert(const char* to, const char* from, const std::string& input, std::string* output,
+                    const unsigned char* lead) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return false;
+    bool complete = true;
+    size_t i = 0;
+    while (i < input.size()) {
+        // One character: a UTF-8 sequence, or one or two bytes of the code page.
+        size_t n = 1;
+        unsigned char c = static_cast<unsigned char>(input[i]);
+        if (!lead)
+            n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        else if (lead[c])
+            n = 2;
+        if (i + n > input.size())
+            n = input.size() - i;
+        char in[4];
+        memcpy(in, input.data() + i, n);
+        char out[16];
+        char* inp = in;
+        char* outp = out;
+        size_t inLeft = n, outLeft = sizeof(out);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || inLeft) {
+            output->push_back('?');
+            complete = false;
+        } else {
+            output->append(out, outp);
+        }
+        i += n;
+    }
+    iconv_close(cd);
+    return complete;
+}
+
+bool ToCodePage(const CodePage& codePage, const std::string& utf8, std::string* bytes) {
+    return Convert(IconvName(codePage.number).c_str(), "UTF-8", utf8, bytes, nullptr);
+}
+
+std::string FromCodePage(const CodePage& codePage, const std::string& bytes) {
+    std::string utf8;
+    Convert("UTF-8", IconvName(codePage.number).c_str(), bytes, &utf8, codePage.lead);
+    return utf8;
+}
