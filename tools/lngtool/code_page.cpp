@@ -15,7 +15,24 @@ bool OpenCodePage(int number, CodePage* codePage, std::string* error) {
     }
     codePage->number = number;
     codePage->multiByte = false;
-    // A byte that iconv calls an incomplete sequence on its own starts a double-byte character.
+    // The lead-byte ranges that Windows reports (GetCPInfo) for its double-byte code pages:
+    // iconv leaves out the user-defined rows, whose lead bytes still take a trail byte.
+    static const struct { int number; unsigned char ranges[6]; } windowsLeads[] = {
+        {932, {0x81, 0x9F, 0xE0, 0xFC, 0, 0}}, {936, {0x81, 0xFE, 0, 0, 0, 0}},
+        {949, {0x81, 0xFE, 0, 0, 0, 0}},       {950, {0x81, 0xFE, 0, 0, 0, 0}},
+        {1361, {0x84, 0xD3, 0xD8, 0xDE, 0xE0, 0xF9}}};
+    for (const auto& w : windowsLeads) {
+        if (w.number != number)
+            continue;
+        for (int r = 0; r < 6 && w.ranges[r]; r += 2) {
+            for (int b = w.ranges[r]; b <= w.ranges[r + 1]; b++)
+                codePage->lead[b] = 1;
+        }
+        codePage->multiByte = true;
+        iconv_close(cd);
+        return true;
+    }
+    // Otherwise a byte that iconv calls an incomplete sequence on its own leads a character.
     for (int b = 0; b < 256; b++) {
         char in[1] = {static_cast<char>(b)};
         char out[8];

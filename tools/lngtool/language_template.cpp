@@ -56,7 +56,9 @@ static const KeyedText* Counterpart(const std::vector<KeyedText>* translations, 
     if (!translations)
         return nullptr;
     for (const KeyedText& t : *translations) {
-        if (t.item.kind == item.kind && t.item.context == item.context && t.item.what == item.what)
+        // Controls are matched by their place in the dialog; ids may be written as names.
+        if (t.item.kind == item.kind && t.item.context == item.context &&
+            t.item.what.substr(0, t.item.what.find(" (")) == item.what.substr(0, item.what.find(" (")))
             return &t;
     }
     return nullptr;
@@ -79,7 +81,8 @@ std::string MakeTemplate(const std::vector<KeyedText>& texts,
         } else {
             comment += ": " + EscapeEntryText(k.bytes);
         }
-        if (const KeyedText* t = Counterpart(translations, k.item))
+        const KeyedText* t = Counterpart(translations, k.item);
+        if (t && k.item.what != "scale" && k.item.what != "direction")
             entry = t->bytes;
         out += comment + "\r\n" + k.key + "=\"" + EscapeEntryText(entry) + "\"\r\n";
     }

@@ -119,8 +119,13 @@ void Directive(Script* script, const std::string& line, const std::string& folde
         if (!end)
             return;
         std::string name(p + 1, end);
-        // System headers (<...>) are not read; their names stay unresolved.
-        Tokenize(script, folder + name, error);
+        // System headers (<...>) are not read, nor headers found only on the resource
+        // compiler's include path: their names stay unresolved. Scripts must be found.
+        FILE* probe = fopen((folder + name).c_str(), "rb");
+        if (probe)
+            fclose(probe);
+        if (probe || !EndsWith(name, ".h"))
+            Tokenize(script, folder + name, error);
     } else if (strcmp(word, "define") == 0) {
         char name[128] = {}, value[128] = {};
         if (sscanf(p, "%127s %127s", name, value) == 2)
