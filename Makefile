@@ -38,7 +38,8 @@ test-host: host host-asan
 	cd $(BUILD)/host && ctest --output-on-failure
 	cd $(BUILD)/host-asan && ctest --output-on-failure
 
-test-wine: build build-win64
+# The Wine suites run the native lngtool of the host build.
+test-wine: build build-win64 host
 	tests/wine/run-suites.sh $(BUILD)/win64
 
 # The language file fuzzer (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer):
