@@ -299,6 +299,11 @@ TEST(LngtoolCommand, KeysTemplateCheck) {
     EXPECT_EQ(2, RunTool("check /nonexistent/uninstall.lng", &out));
     EXPECT_EQ(2, RunTool("check", &out));
     EXPECT_EQ(2, RunTool("keys --cp 99999", &out));
+    // A file used with a library: dialog keys from the library's texts, messages the program's.
+    EXPECT_EQ(0, RunTool("keys --library " + std::string(englishScript), &out));
+    EXPECT_NE(std::string::npos, out.find(Key('$', "SETUPDLG", "Krelvo Setup") + " $ SETUPDLG     caption")) << out;
+    EXPECT_NE(std::string::npos, out.find("dff08ad4 s -            string 5104")) << out;
+    EXPECT_EQ(std::string::npos, out.find(Key('s', nullptr, "Uninstall Krelvo"))) << out;
     // Keys for a code page without the Chinese characters: the program would see '?'.
     EXPECT_EQ(0, RunTool("keys --cp 1252", &out));
     EXPECT_NE(std::string::npos, out.find("warning: code page 1252 lacks")) << out;

@@ -169,14 +169,26 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
         for (const KeyedText& k : texts)
             known[k.key] = &k;
         std::map<std::string, int> firstLine;
+        // The index is in key order; lines are judged in file order, so that "first" is first.
+        struct Line {
+            size_t fileOffset;
+            const char* start;
+            const char* end;
+        };
+        std::vector<Line> lines;
         const char* text = language.SectionText();
         for (int i = 0; i < language.EntryLineCount(); i++) {
             int offset = language.EntryLineOffset(i);
-            const char* line = text + offset;
-            const char* end = line;
+            const char* end = text + offset;
             while (*end && *end != LineSeparator)
                 end++;
-            size_t fileOffset = marker + static_cast<size_t>(origins[offset]);
+            lines.push_back(Line{marker + static_cast<size_t>(origins[offset]), text + offset, end});
+        }
+        std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.fileOffset < b.fileOffset; });
+        for (const Line& l : lines) {
+            const char* line = l.start;
+            const char* end = l.end;
+            size_t fileOffset = l.fileOffset;
             const char* p = line;
             while (p < end && IsBlank(*p))
                 p++;
