@@ -63,8 +63,9 @@ bench: prereqs
 
 test: test-host test-wine fuzz-check
 
+# SCREENSHOTS=1: the dialogs on a virtual X display, saved under build/demo/screenshots.
 demo: build build-win64
-	tests/wine/demo.sh $(BUILD)
+	SCREENSHOTS=$(SCREENSHOTS) LIBRARIES="$(LIBRARIES)" tests/wine/demo.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

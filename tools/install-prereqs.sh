@@ -12,6 +12,11 @@ packages=(
   liblnk-utils icoutils
 )
 
+# `make demo SCREENSHOTS=1` also needs a virtual X display, ImageMagick and a CJK font.
+if [ "${1:-}" = --screenshots ]; then
+  packages=(xvfb xauth imagemagick fonts-wqy-microhei)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -1,7 +1,8 @@
-#include <stdio.h>
+#include <string.h>
 
 #include "driver/program.h"
 #include "lang/message_text.h"
+#include "support/format_text.h"
 
 bool SilentSetup;
 char ProgramGroupPath[1024];
@@ -14,11 +15,10 @@ void ShowManualDeletionWarning() {
     programPath[n < sizeof(programPath) ? n : sizeof(programPath) - 1] = '\0';
 
     // 5105, a line break, then 5106 with the program path; cut to the buffer, never overrun.
+    // Translated messages are data: their "%s" is filled without handing them to printf.
     char text[512];
-    int used = snprintf(text, sizeof(text), "%s\n", MessageText(5105));
-    if (used < 0)
-        used = 0;
-    if (used < static_cast<int>(sizeof(text)))
-        snprintf(text + used, sizeof(text) - used, MessageText(5106), programPath);
+    FormatWithText(text, sizeof(text), "%s\n", MessageText(5105));
+    size_t used = strlen(text);
+    FormatWithText(text + used, static_cast<int>(sizeof(text) - used), MessageText(5106), programPath);
     MessageBoxA(nullptr, text, MessageText(5104), MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

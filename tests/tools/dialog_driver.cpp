@@ -1,10 +1,12 @@
 // Runs a program and answers its dialogs and message boxes as a person would, printing what
 // each one says (in UTF-8, for a terminal). Used by `make demo` and by scripted tests.
 //
-//   dialog_driver [--press ID]... [--timeout MS] -- PROGRAM [ARGUMENTS]
+//   dialog_driver [--press ID]... [--timeout MS] [--shot UNIXDIR] -- PROGRAM [ARGUMENTS]
 //
 // Each dialog the program shows is answered with the next --press id (IDOK when the list is
-// used up). Exit status: the program's exit code, or 99 when it did not end in time.
+// used up). With --shot, each dialog is first photographed on the X display into UNIXDIR/N.png
+// (ImageMagick's import). Exit status: the program's exit code, or 99 when it did not end in
+// time.
 #include <windows.h>
 
 #include <stdio.h>
@@ -51,15 +53,45 @@ static BOOL CALLBACK PrintChild(HWND child, LPARAM) {
     return TRUE;
 }
 
+// Photographs a window's rectangle of the X display. Unix programs started from Wine report
+// their end early, so the shell leaves a marker file when the picture is written.
+static void TakeScreenshot(HWND window, const char* unixFolder, int number) {
+    RECT r;
+    GetWindowRect(window, &r);
+    char command[2048];
+    snprintf(command, sizeof(command),
+             "Z:\\bin\\sh -c \"import -window root -crop %ldx%ld+%ld+%ld '%s/%d.png'; touch '%s/%d.done'\"",
+             r.right - r.left, r.bottom - r.top, r.left, r.top, unixFolder, number, unixFolder, number);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    char marker[1024];
+    snprintf(marker, sizeof(marker), "Z:%s/%d.done", unixFolder, number);
+    for (char* p = marker; *p; p++)
+        if (*p == '/')
+            *p = '\\';
+    for (int i = 0; i < 200 && GetFileAttributesA(marker) == INVALID_FILE_ATTRIBUTES; i++)
+        Sleep(50);
+    DeleteFileA(marker);
+    printf("  screenshot %s/%d.png\n", unixFolder, number);
+}
+
 int main(int argc, char** argv) {
     std::vector<int> presses;
     DWORD timeout = 60000;
+    const char* shotFolder = nullptr;
     int i = 1;
     for (; i < argc && strcmp(argv[i], "--") != 0; i++) {
         if (strcmp(argv[i], "--press") == 0 && i + 1 < argc)
             presses.push_back(atoi(argv[++i]));
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
             timeout = static_cast<DWORD>(atoi(argv[++i]));
+        else if (strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
+            shotFolder = argv[++i];
     }
     std::string commandLine;
     for (i++; i < argc; i++) {
@@ -102,6 +134,10 @@ int main(int argc, char** argv) {
         GetWindowTextA(search.found, title, sizeof(title));
         printf("  window \"%s\"\n", ToUtf8(title).c_str());
         EnumChildWindows(search.found, PrintChild, 0);
+        if (shotFolder) {
+            Sleep(300);  // let it paint
+            TakeScreenshot(search.found, shotFolder, static_cast<int>(pressed) + 1);
+        }
         int id = pressed < presses.size() ? presses[pressed] : IDOK;
         pressed++;
         printf("  -> pressing %d\n", id);

@@ -265,29 +265,6 @@ TEST_F(DialogTest, LibraryDialogsMirroredAndTranslatedFromTheirOwnTexts) {
     DestroyWindow(dialog);
 }
 
-// A stand-in help viewer: WinHelpA hands its request to the window of class "MS_WINHELP".
-struct HelpRequest {
-    int count;
-    int command;
-    long context;
-    std::string file;
-} g_help;
-
-LRESULT CALLBACK HelpViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) {
-        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        const BYTE* request = static_cast<const BYTE*>(data->lpData);
-        // size, command, data, reserved, offset of the file name, offset of extra data.
-        g_help.count++;
-        g_help.command = *reinterpret_cast<const WORD*>(request + 2);
-        g_help.context = *reinterpret_cast<const LONG*>(request + 4);
-        WORD nameOffset = *reinterpret_cast<const WORD*>(request + 12);
-        g_help.file = nameOffset ? reinterpret_cast<const char*>(request + nameOffset) : "";
-        return TRUE;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // Presses F1 on a control of a modeless dialog as the user does, through the system's input
 // queue, and runs the dialog's message loop until help was asked for or half a second passed.
 void PressF1(HWND dialog, HWND control) {
@@ -314,13 +291,7 @@ void PressF1(HWND dialog, HWND control) {
 }
 
 TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
-    WNDCLASSA viewerClass = {};
-    viewerClass.lpfnWndProc = HelpViewerProc;
-    viewerClass.hInstance = GetModuleHandleA(nullptr);
-    viewerClass.lpszClassName = "MS_WINHELP";
-    RegisterClassA(&viewerClass);
-    HWND viewer = CreateWindowExA(0, "MS_WINHELP", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND viewer = OpenHelpViewer();
     ASSERT_NE(nullptr, viewer);
 
     struct { const char* name; int context; } dialogs[] = {

@@ -141,9 +141,22 @@ TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
         EXPECT_EQ(Dword(1), RegBytes(HKEY_CURRENT_USER, setup + "\\" + kind, "Set")) << kind;
     EXPECT_EQ("<none>", RegBytes(HKEY_CURRENT_USER, setup + "\\.iso", "Set")) << ".iso is decided afresh";
 
-    // Associations, classes, application path, uninstall entry.
-    EXPECT_EQ("Krelvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    // Associations with every extension of each kind, the volume extensions, classes,
+    // shell extension, application path, uninstall entry.
+    for (const char* ext : {".kvo", ".cab", ".arj", ".lzh", ".lha", ".ace", ".tar", ".gz", ".tgz", ".uue",
+                            ".xxe", ".uu", ".bz2", ".tbz2", ".bz", ".tbz", ".jar", ".iso"})
+        EXPECT_EQ("Krelvo", GetRegText(HKEY_CLASSES_ROOT, ext, "")) << ext;
     EXPECT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    int volumes = 0;
+    for (int i = 0; i < 100; i++) {
+        char volume[8];
+        snprintf(volume, sizeof(volume), ".r%02d", i);
+        volumes += GetRegText(HKEY_CLASSES_ROOT, volume, "") == "Krelvo";
+    }
+    EXPECT_EQ(IsNtPrefix() ? 30 : 100, volumes);
+    EXPECT_EQ("Krelvo.REV", GetRegText(HKEY_CLASSES_ROOT, ".rev", ""));
+    EXPECT_EQ(installation.Path("kvoext.dll"),
+              GetRegText(HKEY_CLASSES_ROOT, "CLSID\\{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}\\InProcServer32", ""));
     EXPECT_EQ(Ansi("Krelvo 壓縮檔"), GetRegText(HKEY_CLASSES_ROOT, "Krelvo", ""));
     const std::string appPath = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
     EXPECT_EQ(installation.Path("Krelvo.exe"), GetRegText(HKEY_LOCAL_MACHINE, appPath, ""));
@@ -152,8 +165,10 @@ TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
     EXPECT_EQ(Ansi("Krelvo 壓縮工具"), GetRegText(HKEY_LOCAL_MACHINE, entry, "DisplayName"));
     EXPECT_EQ(installation.Program(), GetRegText(HKEY_LOCAL_MACHINE, entry, "UninstallString"));
 
-    // The program group with its links; no desktop or Start-menu shortcut by default.
-    EXPECT_TRUE(PathExists(ProgramGroup()));
+    // The program group with its three links.
+    EXPECT_TRUE(PathExists(ProgramGroup() + "\\Krelvo.lnk"));
+    EXPECT_TRUE(PathExists(ProgramGroup() + "\\" + Ansi("Krelvo 說明") + ".lnk"));
+    EXPECT_TRUE(PathExists(ProgramGroup() + "\\" + Ansi("KVO 命令平台操作手冊") + ".lnk"));
     // The new-file templates: files beside the program on the NT family, registry data on 98.
     EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("kvonew.dat")));
     EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("zipnew.dat")));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lang/lookup_key.h"
 #include "test_support.h"
 
 namespace {
@@ -57,6 +58,38 @@ TEST(Program, NoArgumentsAsksToUninstall) {
     DWORD exitCode = 1;
     ASSERT_TRUE(program.Wait(20000, &exitCode));
     EXPECT_EQ(0u, exitCode);
+}
+
+TEST(Program, WarningIsCutToItsBuffer) {
+    // Long translations of 5105 and 5106 and a long program path together exceed 512 bytes.
+    std::string folder = TestFolder() + "warning " + std::string(150, 'w');
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string program = folder + "\\uninstall.exe";
+    ASSERT_TRUE(CopyFileA(ProgramPath().c_str(), program.c_str(), FALSE));
+    char done[9], manual[9];
+    MakeLookupKey(done, 's', nullptr, Ansi("解除安裝完成").c_str());
+    MakeLookupKey(manual, 's', nullptr, Ansi("您必須手動刪除 %s").c_str());
+    std::string file = "***messages***\r\n" + std::string(done) + "=\"" + std::string(250, 'A') + "\"\r\n" +
+                       std::string(manual) + "=\"" + std::string(240, 'B') + " %s\"\r\n";
+    std::string languageFile = folder + "\\uninstall.lng";
+    HANDLE h = CreateFileA(languageFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(h, file.data(), static_cast<DWORD>(file.size()), &written, nullptr);
+    CloseHandle(h);
+    {
+        RunningProgram running;
+        ASSERT_TRUE(running.Start(Quoted(program) + " /warning"));
+        HWND box = running.WaitForDialog(20000);
+        ASSERT_NE(nullptr, box);
+        std::string text = ItemText(box, 0xFFFF);
+        std::string expected = std::string(250, 'A') + "\n" + std::string(240, 'B') + " " + program;
+        EXPECT_EQ(expected.substr(0, 511), text);
+        PressButton(box, IDOK);
+        ASSERT_TRUE(running.Wait(20000));
+    }
+    DeleteFileA(languageFile.c_str());
+    DeleteFileA(program.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(Program, AnySeparatorPreventsTheUninstall) {

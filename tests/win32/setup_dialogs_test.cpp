@@ -186,6 +186,34 @@ TEST_F(SetupDialogs, ContextItemsFromTheSetupDialogSurviveItsCancel) {
     EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links")) << "setup choices saved";
 }
 
+TEST_F(SetupDialogs, HelpTopicsOfEachDialog) {
+    HWND viewer = OpenHelpViewer();
+    ASSERT_NE(nullptr, viewer);
+    struct { const char* name; DLGPROC procedure; long context; } dialogs[] = {
+        {"SETUPDLG", SetupDialogProc, 4288}, {"CONTEXTITEMS", ContextItemsDialogProc, 4976}};
+    for (auto& d : dialogs) {
+        g_help = HelpRequest();
+        RunModal(d.name, d.procedure, [](HWND dialog) {
+            HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(dialog, IDOK), 0, {0, 0}};
+            SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));  // F1
+            Click(dialog, IDC_HELP_BUTTON);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(2, g_help.count) << d.name;
+        EXPECT_EQ(HELP_CONTEXT, g_help.command) << d.name;
+        EXPECT_EQ(d.context, g_help.context) << d.name;
+        EXPECT_EQ("krelvo.hlp", g_help.file) << d.name;
+    }
+    g_help = HelpRequest();
+    RunModal("DONEDLG", CompletionDialogProc, [](HWND dialog) {
+        HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(dialog, IDOK), 0, {0, 0}};
+        SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(0, g_help.count) << "the completion dialog has no help";
+    DestroyWindow(viewer);
+}
+
 class CompletionDialog : public SetupDialogs {
 protected:
     std::string folder = TestFolder() + "Krelvo Done Test";

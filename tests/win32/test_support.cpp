@@ -109,3 +109,30 @@ RunningProgram::~RunningProgram() {
 void PressButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
+
+HelpRequest g_help;
+
+static LRESULT CALLBACK HelpViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        const COPYDATASTRUCT* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        const BYTE* request = static_cast<const BYTE*>(data->lpData);
+        // size, command, data, reserved, offset of the file name, offset of extra data.
+        g_help.count++;
+        g_help.command = *reinterpret_cast<const WORD*>(request + 2);
+        g_help.context = *reinterpret_cast<const LONG*>(request + 4);
+        WORD nameOffset = *reinterpret_cast<const WORD*>(request + 12);
+        g_help.file = nameOffset ? reinterpret_cast<const char*>(request + nameOffset) : "";
+        return TRUE;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND OpenHelpViewer() {
+    WNDCLASSA viewerClass = {};
+    viewerClass.lpfnWndProc = HelpViewerProc;
+    viewerClass.hInstance = GetModuleHandleA(nullptr);
+    viewerClass.lpszClassName = "MS_WINHELP";
+    RegisterClassA(&viewerClass);
+    return CreateWindowExA(0, "MS_WINHELP", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}

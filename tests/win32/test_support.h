@@ -34,3 +34,14 @@ struct RunningProgram {
 
 // Answers a dialog or message box as its button would.
 void PressButton(HWND dialog, int id);
+
+// A stand-in help viewer: WinHelpA hands its request to a window of class "MS_WINHELP", which
+// records the last one here.
+struct HelpRequest {
+    int count;
+    int command;
+    long context;
+    std::string file;
+};
+extern HelpRequest g_help;
+HWND OpenHelpViewer();

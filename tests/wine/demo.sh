@@ -8,12 +8,56 @@ here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/env.sh"
 bin="$build/win64"
 
+run() { "$WINE" "$@"; }
+
+# stage_installation FOLDER: the installation as the installer leaves it.
+stage_installation() {
+  local folder="$1"
+  mkdir -p "$folder"
+  cp "$bin/uninstall.exe" "$folder/"
+  cp "$bin/standin.exe" "$folder/Krelvo.exe"
+  cp "$bin/fixtures/only_done_dialog.dll" "$folder/kvoext.dll"   # any library stands in
+  for doc in Kvo.txt license.txt order.txt krelvo.hlp; do echo "Krelvo $doc" > "$folder/$doc"; done
+  printf '%s\r\n' uninstall.exe Krelvo.exe kvoext.dll Kvo.txt license.txt order.txt krelvo.hlp kvonew.dat zipnew.dat \
+    > "$folder/Uninstall.lst"
+}
+exe='C:\Program Files\Krelvo\uninstall.exe'
+
+# With SCREENSHOTS=1: the three dialogs on a virtual X display, photographed into
+# build/demo/screenshots/VARIANT/, for the built-in texts and for each language library in
+# LIBRARIES ("name=path.dll ...").
+if [ "${SCREENSHOTS:-}" = 1 ]; then
+  "$here/../../tools/install-prereqs.sh" --screenshots
+  Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  export DISPLAY=:77
+  sleep 1
+  prefix="$build/demo/wine-x11"
+  make_prefix "$prefix" nt x11
+  start_prefix "$prefix"
+  trap 'stop_prefix "$prefix"; kill $xvfb' EXIT
+  for variant in "builtin=" ${LIBRARIES:-}; do
+    name="${variant%%=*}" library="${variant#*=}"
+    folder="$prefix/drive_c/Program Files/Krelvo"
+    rm -rf "$folder" && stage_installation "$folder"
+    [ -n "$library" ] && cp "$library" "$folder/kvolng.dll"
+    shots="$build/demo/screenshots/$name"
+    rm -rf "$shots" && mkdir -p "$shots"
+    echo "== Screenshots: $name"
+    # Setup dialog, its context-menu items (cancelled), setup confirmed, completion dialog.
+    (cd "$folder" && run "$bin/dialog_driver.exe" --shot "$shots" --press 5121 --press 2 --press 1 --press 1 \
+      -- "$exe" /setup) || true
+    mv "$shots/1.png" "$shots/setupdlg.png" && mv "$shots/2.png" "$shots/contextitems.png" &&
+      mv "$shots/4.png" "$shots/donedlg.png" && rm -f "$shots/3.png"
+  done
+  exit 0
+fi
+
 prefix="$build/demo/wine-nt"
 echo "== A throwaway Wine prefix (NT family, code page 950)"
 make_prefix "$prefix" nt
 start_prefix "$prefix"
 trap 'stop_prefix "$prefix"' EXIT
-run() { "$WINE" "$@"; }
 
 echo "== A user's system: .zip already belongs to another archiver"
 run reg add 'HKCR\.zip' /ve /d OtherZip.Archive /f >/dev/null
@@ -22,14 +66,7 @@ run reg add 'HKCR\OtherZip.Archive\shell\open\command' /ve /d 'C:\OtherZip\oz.ex
 
 folder="$prefix/drive_c/Program Files/Krelvo"
 echo "== The installation as the installer leaves it: C:\\Program Files\\Krelvo"
-mkdir -p "$folder"
-cp "$bin/uninstall.exe" "$folder/"
-cp "$bin/standin.exe" "$folder/Krelvo.exe"
-cp "$bin/fixtures/only_done_dialog.dll" "$folder/kvoext.dll"   # any library stands in
-for doc in Kvo.txt license.txt order.txt krelvo.hlp; do echo "Krelvo $doc" > "$folder/$doc"; done
-printf '%s\r\n' uninstall.exe Krelvo.exe kvoext.dll Kvo.txt license.txt order.txt krelvo.hlp kvonew.dat zipnew.dat \
-  > "$folder/Uninstall.lst"
-exe='C:\Program Files\Krelvo\uninstall.exe'
+stage_installation "$folder"
 
 echo
 echo "== uninstall.exe /s /setup (silent, in the installation folder)"

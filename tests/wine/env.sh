@@ -17,14 +17,20 @@ wine_env() {
   mkdir -p "$HOME"
 }
 
-# make_prefix PREFIX FAMILY: a fresh prefix posing as the NT family (nt) or Windows 98 (98),
-# with the null display driver so that dialogs and message boxes run without a display.
+# make_prefix PREFIX FAMILY [x11]: a fresh prefix posing as the NT family (nt) or Windows 98
+# (98), with the null display driver so that dialogs and message boxes run without a display;
+# with x11, on the X display in DISPLAY instead, drawing its own window frames.
 make_prefix() {
-  local prefix="$1" family="$2"
+  local prefix="$1" family="$2" display="${3:-null}"
   rm -rf "$prefix" "$prefix.home"
   wine_env "$prefix"
   "$WINE" wineboot -i </dev/null >/dev/null 2>&1
-  "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  if [ "$display" = x11 ]; then
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
+  else
+    "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  fi
   # winecfg ignores 9x versions in a 64-bit prefix; the registry value itself is honoured.
   local version=win7
   [ "$family" = 98 ] && version=win98
