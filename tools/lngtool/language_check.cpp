@@ -148,7 +148,7 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
     LanguageResources language;
     language.LoadFile(path);
     size_t marker = c.raw.find(markerBytes);
-    if (!language.IsLoaded()) {
+    if (!language.IsLoaded() || marker == std::string::npos) {
         if (marker == std::string::npos)
             c.Add(0, "no messages marker (***messages***): the program ignores the file");
         else if (marker > markerLimit)
@@ -161,9 +161,9 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
         std::string section = c.raw.substr(marker, sectionSize);
         std::vector<int> origins(sectionSize + 1, 0);
         DecodeLanguageSection(&section[0], static_cast<int>(sectionSize), origins.data());
-        if (memchr(c.raw.data() + marker, 0, sectionSize))
-            c.Add(marker + (static_cast<const char*>(memchr(c.raw.data() + marker, 0, sectionSize)) - c.raw.data() - marker),
-                  "a NUL byte ends the section here: nothing after it is read");
+        size_t nul = c.raw.find('\0', marker);
+        if (nul < marker + sectionSize)
+            c.Add(nul, "a NUL byte ends the section here: nothing after it is read");
 
         std::map<std::string, const KeyedText*> known;
         for (const KeyedText& k : texts)
