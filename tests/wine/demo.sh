@@ -49,6 +49,9 @@ if [ "${SCREENSHOTS:-}" = 1 ]; then
       -- "$exe" /setup) || true
     mv "$shots/1.png" "$shots/setupdlg.png" && mv "$shots/2.png" "$shots/contextitems.png" &&
       mv "$shots/4.png" "$shots/donedlg.png" && rm -f "$shots/3.png"
+    # Setup ends by opening the program group's folder window; a fresh start closes it.
+    stop_prefix "$prefix"
+    start_prefix "$prefix"
   done
   exit 0
 fi
