@@ -92,7 +92,7 @@ void RunUninstall(const Installation& installation) {
     // cannot run the 9x script's "start /wait" line.
     std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
     if (!IsNtPrefix())
-        SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
+        SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
     RunningProgram program;
     bool started = program.Start(installation.Program());
     SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());

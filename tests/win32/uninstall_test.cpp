@@ -176,7 +176,7 @@ protected:
     // removable programs does, and answers its boxes in turn. Returns the texts of the boxes.
     std::string Run(std::vector<int> answers) {
         if (useProbe) {
-            SetEnvironmentVariableA("COMSPEC", (TestFolder() + "comspec_probe.exe").c_str());
+            SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
         }
         RunningProgram running;
@@ -331,7 +331,7 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
     EXPECT_EQ(ExpectedScript(), ReadBytes(script));
     std::string record = ReadBytes(probeRecord);
-    std::string probe = TestFolder() + "comspec_probe.exe";
+    std::string probe = TestFolder() + "interpreter_probe.exe";
     EXPECT_EQ(probe + " /c \"" + script + "\"\n", record.substr(0, record.find('\n') + 1));
     // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
     // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
