@@ -1,51 +1,12 @@
-// Stand-ins for the Win32 pieces under the host build: File over POSIX file descriptors, the
-// program-wide language store, and a small string table for MessageText.
-#include <fcntl.h>
+// Stand-ins for the Win32 pieces under the host build: the program-wide language store and a
+// small string table for MessageText. File over POSIX descriptors is lngtool's
+// (tools/lngtool/file_posix.cpp).
 #include <stdint.h>
 #include <string.h>
-#include <unistd.h>
 
 #include "host_platform.h"
 #include "lang/language_resources.h"
 #include "lang/message_text.h"
-#include "support/file.h"
-
-static void* const noFile = reinterpret_cast<void*>(static_cast<intptr_t>(-1));
-
-static int Fd(void* handle) { return static_cast<int>(reinterpret_cast<intptr_t>(handle)); }
-
-File::File() : handle(noFile) {}
-File::~File() { Close(); }
-bool File::IsOpen() const { return handle != noFile; }
-
-bool File::Open(const char* path) {
-    int fd = open(path, O_RDONLY);
-    if (fd < 0)
-        return false;
-    handle = reinterpret_cast<void*>(static_cast<intptr_t>(fd));
-    return true;
-}
-
-long long File::Tell() { return IsOpen() ? lseek(Fd(handle), 0, SEEK_CUR) : 0; }
-
-bool File::Seek(long long position) {
-    return !IsOpen() || lseek(Fd(handle), position, SEEK_SET) >= 0;
-}
-
-int File::Read(void* buffer, int count) {
-    if (!IsOpen())
-        return -1;
-    ssize_t done = read(Fd(handle), buffer, static_cast<size_t>(count));
-    return done < 0 ? -1 : static_cast<int>(done);
-}
-
-bool File::Close() {
-    if (!IsOpen())
-        return true;
-    bool ok = close(Fd(handle)) == 0;
-    handle = noFile;
-    return ok;
-}
 
 LanguageResources g_language;
 
