@@ -4,6 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+// The names of a key's direct subkeys, read before any of them is changed.
+static std::vector<std::string> ChildNames(HKEY key) {
+    std::vector<std::string> children;
+    for (DWORD i = 0;; i++) {
+        char child[256];
+        DWORD childSize = sizeof(child);
+        if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.push_back(child);
+    }
+    return children;
+}
+
 static void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* lines) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -24,15 +37,7 @@ static void DumpKey(HKEY root, const std::string& path, std::vector<std::string>
         }
         lines->push_back(line);
     }
-    std::vector<std::string> children;
-    for (DWORD i = 0;; i++) {
-        char child[256];
-        DWORD childSize = sizeof(child);
-        if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        children.push_back(child);
-    }
+    std::vector<std::string> children = ChildNames(key);
     RegCloseKey(key);
     for (const std::string& child : children)
         DumpKey(root, path + "\\" + child, lines);
@@ -70,15 +75,7 @@ std::string SortLines(const std::string& text) {
 void WipeRegTree(HKEY root, const std::string& path) {
     HKEY key;
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        std::vector<std::string> children;
-        for (DWORD i = 0;; i++) {
-            char child[256];
-            DWORD childSize = sizeof(child);
-            if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS)
-                break;
-            children.push_back(child);
-        }
+        std::vector<std::string> children = ChildNames(key);
         RegCloseKey(key);
         for (const std::string& child : children)
             WipeRegTree(root, path + "\\" + child);

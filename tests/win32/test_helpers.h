@@ -115,35 +115,4 @@ inline void DeleteTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-inline bool RegistryKeyExists(HKEY root, const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
-inline std::string RegistryText(HKEY root, const char* path, const char* valueName) {
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    char text[1024];
-    DWORD size = sizeof(text);
-    DWORD type = 0;
-    LONG result = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS || type != REG_SZ)
-        return "<no value>";
-    return std::string(text, size && text[size - 1] == '\0' ? size - 1 : size);
-}
-
-inline void SetRegistryText(HKEY root, const char* path, const char* valueName, const char* text) {
-    HKEY key;
-    if (RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                   static_cast<DWORD>(strlen(text) + 1));
-    RegCloseKey(key);
-}
-
 }  // namespace uninstall_tests

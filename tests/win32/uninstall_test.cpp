@@ -18,6 +18,7 @@
 #include "lang/lookup_key.h"
 #include "registry/registry.h"
 #include "shell/shell.h"
+#include "reg_dump.h"
 #include "test_helpers.h"
 #include "test_support.h"
 
@@ -131,8 +132,8 @@ protected:
     // ".zip" before: application path, shell extension, associations, program classes,
     // shortcuts, the uninstall entry, and the saved choices.
     void Register() {
-        SetRegistryText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
-        SetRegistryText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
+        SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
+        SetRegText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
         RegisterAppPath();
         SetupOptions all = {};
         all.Associate[0] = all.Associate[1] = 1;
@@ -142,8 +143,8 @@ protected:
         RegisterProgramClasses();
         SetShortcuts(all, nullptr);
         RegisterUninstallEntry();
-        SetRegistryText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
-        ASSERT_EQ("Krelvo.ZIP", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
+        SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
+        ASSERT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
     }
 
     std::vector<std::string> Registrations() {
@@ -155,12 +156,12 @@ protected:
             {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_CLASSES_ROOT, ".kvo"},
         };
         for (const auto& key : keys) {
-            if (RegistryKeyExists(key.root, key.path))
+            if (RegKeyPresent(key.root, key.path))
                 present.push_back(key.path);
         }
         // A handler key shared with other programs keeps its key and loses its value.
         const char handler[] = "*\\shellex\\ContextMenuHandlers\\Krelvo";
-        if (RegistryText(HKEY_CLASSES_ROOT, handler, "")[0] != '<')
+        if (GetRegText(HKEY_CLASSES_ROOT, handler, "")[0] != '<')
             present.push_back(handler);
         char desktop[MAX_PATH], group[MAX_PATH];
         SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE);
@@ -255,7 +256,7 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     Run({IDYES});
     EXPECT_EQ(std::vector<std::string>(), Registrations());
     // The archiver that held ".zip" before has it back.
-    EXPECT_EQ("OtherZip.Archive", RegistryText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_EQ("OtherZip.Archive", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
     std::vector<std::string> left;
     ListTree(folder, left);
     // The program file stays until the script deletes it (on Wine it may already be gone).
@@ -347,12 +348,12 @@ TEST(UninstallEntry, NamesTheProgramQuoted) {
     char path[1024];
     GetModuleFileNameA(nullptr, path, sizeof(path));
     // Message 5101, "Krelvo 壓縮工具" in Big5.
-    EXPECT_EQ("Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
-    EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    EXPECT_EQ("Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + std::string(path) + "\"", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
     // Written again over an older entry.
-    SetRegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
+    SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
     RegisterUninstallEntry();
-    EXPECT_EQ("\"" + std::string(path) + "\"", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    EXPECT_EQ("\"" + std::string(path) + "\"", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
@@ -365,7 +366,7 @@ TEST(UninstallEntry, DisplayNameFollowsTheLanguageFile) {
     RegisterUninstallEntry();
     g_language.Unload();
     DeleteFileA(languageFile.c_str());
-    EXPECT_EQ("Krelvo archiver", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
+    EXPECT_EQ("Krelvo archiver", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
