@@ -7,15 +7,6 @@
 #include "driver/switches.h"
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
-#include "support/error_state.h"
-
-// The one exception this program throws ends it (exhaustion of memory, exit code recorded).
-// Replacing the runtime's verbose terminate handler keeps its name demangler out of the program.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() {
-    ExitProcess(g_errorState.Code() ? static_cast<UINT>(g_errorState.Code()) : 255);
-}
-}  // namespace __gnu_cxx
 
 static void RunSetup() {
     INT_PTR result = RunSetupDialog();

@@ -1,4 +1,5 @@
 #include "support/error_state.h"
+#include "support/system.h"
 
 ErrorState g_errorState;
 
@@ -16,5 +17,5 @@ void ErrorState::SetCode(int newCode) {
 
 void ErrorState::Raise(int newCode) {
     SetCode(newCode);
-    throw newCode;
+    EndProcess(code);
 }

@@ -12,3 +12,6 @@ int CompareIgnoreCase(const char* a, const char* b);
 
 // The system's major version on the NT family, 0 on the 95/98/Me family. Asks the system once.
 int NtMajorVersion();
+
+// Ends the process at once with this exit code (ExitProcess; _exit natively).
+[[noreturn]] void EndProcess(int exitCode);

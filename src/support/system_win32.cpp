@@ -22,6 +22,10 @@ struct LeadByteTableFiller {
 } leadByteTableFiller;
 }  // namespace
 
+void EndProcess(int exitCode) {
+    ExitProcess(static_cast<UINT>(exitCode));
+}
+
 int CompareIgnoreCase(const char* a, const char* b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a, -1, b, -1) - 2;
 }

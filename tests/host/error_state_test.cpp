@@ -24,16 +24,12 @@ TEST(ErrorState, CodesTakePrecedenceByKind) {
     EXPECT_EQ(1, Record({1, 255}));
 }
 
-TEST(ErrorState, MemoryErrorRecordsEightAndThrowsIt) {
+// The process ends at once with the recorded code, which follows the precedence rule.
+TEST(ErrorState, RaiseEndsTheProcessWithTheRecordedCode) {
     ErrorState state;
     state.SetCode(2);
-    try {
-        state.MemoryError();
-        FAIL() << "no exception";
-    } catch (int code) {
-        EXPECT_EQ(8, code);
-    }
-    EXPECT_EQ(8, state.Code());
+    EXPECT_EXIT(state.MemoryError(), ::testing::ExitedWithCode(8), "");
+    EXPECT_EXIT(state.Raise(1), ::testing::ExitedWithCode(2), "");
 }
 
 }  // namespace

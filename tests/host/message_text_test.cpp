@@ -92,17 +92,13 @@ TEST_F(MessageTextTest, LookupAndMessageTextMakeNoHeapAllocation) {
 
 TEST(IndexArray, FailedGrowthStopsWithExitCode8) {
     Array<int> array;
-    g_failHeapAllocations = true;
-    bool thrown = false;
-    try {
-        array.Add(1);
-    } catch (int code) {
-        thrown = code == 8;
-    }
-    g_failHeapAllocations = false;
-    EXPECT_TRUE(thrown);
-    EXPECT_EQ(8, g_errorState.Code());
-    EXPECT_EQ(nullptr, array.data);
+    EXPECT_EXIT(
+        {
+            g_failHeapAllocations = true;
+            array.Add(1);
+            g_failHeapAllocations = false;
+        },
+        ::testing::ExitedWithCode(8), "");
 }
 #endif
 

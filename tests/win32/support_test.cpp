@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "support/error_state.h"
 #include "support/file.h"
 #include "support/system.h"
 #include "support/text.h"
@@ -47,6 +48,11 @@ TEST(NtMajorVersion, TellsTheFamilyAndAsksOnce) {
         EXPECT_GE(first, 5);
     }
     EXPECT_EQ(first, NtMajorVersion());
+}
+
+// The one fatal error ends the process at once with its recorded code.
+TEST(ErrorStateDeathTest, MemoryErrorEndsTheProcessWithExitCode8) {
+    EXPECT_EXIT(g_errorState.MemoryError(), ::testing::ExitedWithCode(8), "");
 }
 
 TEST(CompareIgnoreCase, EqualWithoutRegardToCase) {
