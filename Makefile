@@ -5,22 +5,35 @@ JOBS    ?= 2
 BUILD   ?= build
 CMAKE   ?= cmake
 
-.PHONY: all prereqs build build-win64 host host-asan test test-host test-wine fuzz fuzz-build fuzz-check bench demo clean
+.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine fuzz fuzz-build fuzz-check bench demo clean
 
 all: build
 
 prereqs:
 	@tools/install-prereqs.sh
 
-# The shipped program: PE32 (i386), GUI subsystem.
+# The shipped program: PE32 (i386), GUI subsystem, checked to start on Windows 95 to 11.
 build: prereqs
 	$(CMAKE) -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=OFF >/dev/null
 	$(CMAKE) --build $(BUILD)/win32 -j $(JOBS)
 	@tools/check-exe.sh $(BUILD)/win32/uninstall.exe
 
-# The same sources built for x86-64 Windows with the Win32 test suites: this is what
-# runs under Wine (see README: the test machines cannot execute 32-bit code).
+# The Win32 test suites run where this machine can: 32-bit Wine where it executes 32-bit
+# programs, on the shipped program itself; else 64-bit Wine on the x86-64 build of the same
+# sources (tests/wine/env.sh probes it once prerequisites are installed).
+WINE_ARCH = $(shell bash -c '. tests/wine/env.sh && echo $$KVO_WINE_ARCH')
+TEST_TREE = $(if $(filter win32,$(WINE_ARCH)),win32-tests,win64)
+
+build-tests: build
+	@$(MAKE) --no-print-directory build-$(TEST_TREE)
+
+# 32-bit test programs (-posix compilers, for GoogleTest) beside a copy of the shipped program.
+build-win32-tests: build
+	$(CMAKE) -S . -B $(BUILD)/win32-tests -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686-tests.cmake \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=ON -DKVO_PROGRAM=$(abspath $(BUILD))/win32/uninstall.exe >/dev/null
+	$(CMAKE) --build $(BUILD)/win32-tests -j $(JOBS)
+
 build-win64: prereqs
 	$(CMAKE) -S . -B $(BUILD)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=ON >/dev/null
@@ -39,8 +52,8 @@ test-host: host host-asan
 	cd $(BUILD)/host-asan && ctest --output-on-failure
 
 # The Wine suites run the native lngtool of the host build.
-test-wine: build build-win64 host
-	tests/wine/run-suites.sh $(BUILD)/win64
+test-wine: build-tests host
+	tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
 
 # The language file fuzzer (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer):
 # `make test` runs it for a minute, `make fuzz` for FUZZ_SECONDS; any finding fails the run.
@@ -64,8 +77,8 @@ bench: prereqs
 test: test-host test-wine fuzz-check
 
 # SCREENSHOTS=1: the dialogs on a virtual X display, saved under build/demo/screenshots.
-demo: build build-win64
-	SCREENSHOTS=$(SCREENSHOTS) LIBRARIES="$(LIBRARIES)" tests/wine/demo.sh $(BUILD)
+demo: build-tests
+	SCREENSHOTS=$(SCREENSHOTS) LIBRARIES="$(LIBRARIES)" tests/wine/demo.sh $(BUILD)/$(TEST_TREE)
 
 clean:
 	rm -rf $(BUILD)

@@ -7,7 +7,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  wine wine64
+  wine wine64 wine32:i386
   locales
   liblnk-utils icoutils
 )
@@ -25,6 +25,8 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # 32-bit Wine (it runs only where the kernel executes 32-bit programs, see tests/wine/env.sh).
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -q >/dev/null
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -24,10 +24,11 @@ struct Control {
     const char* text;       // UTF-8; null: not checked
 };
 
+INT_PTR CALLBACK IgnoringDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 HWND OpenTemplate(const char* name) {
     LoadLibraryA("riched32.dll");  // the RICHEDIT class of the setup dialog
-    return CreateDialogParamA(GetModuleHandleA(nullptr), name, nullptr,
-                              [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    return CreateDialogParamA(GetModuleHandleA(nullptr), name, nullptr, IgnoringDialogProc, 0);
 }
 
 // Walks the dialog's children in template order and compares ids, classes and texts.

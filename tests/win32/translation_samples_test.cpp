@@ -211,7 +211,7 @@ TEST(TranslationSamplesProcess, EnglishLibraryUnderWesternCodePage) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof(self));
     std::string output = uninstall_tests::RunUnixTool(
-        "f() { LANG=C.UTF-8 LC_ALL=C.UTF-8 KVO_EXPECT_ACP=1252 /usr/lib/wine/wine64 $1 "
+        "f() { LANG=C.UTF-8 LC_ALL=C.UTF-8 KVO_EXPECT_ACP=1252 \"$WINE\" $1 "
         "--gtest_filter=TranslationSamples.EnglishLibraryInCodePage1252; echo exit=$?; }; f",
         self);
     EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 1 test")) << output;

@@ -3,10 +3,12 @@
 # the installer leaves it, setup runs silently, a report shows what was registered, then the
 # uninstall runs (answered Yes) and a report shows what was taken back.
 set -euo pipefail
-build="$(cd "$1" && pwd)"
+# BIN: the test tree of this machine's Wine (make demo chooses it): its uninstall.exe is the
+# shipped program where 32-bit Wine runs, the x86-64 build of the same sources elsewhere.
+bin="$(cd "$1" && pwd)"
+build="$(dirname "$bin")"
 here="$(cd "$(dirname "$0")" && pwd)"
 . "$here/env.sh"
-bin="$build/win64"
 
 run() { "$WINE" "$@"; }
 

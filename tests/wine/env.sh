@@ -1,14 +1,22 @@
 # Sourced by the Wine scripts: one place for the Wine programs and the environment of a prefix.
-# The test machines cannot execute 32-bit Linux programs (the kernel's 32-bit emulation is off),
-# so Wine runs in its 64-bit form and the suites run the x86-64 build of the same sources.
-WINE=/usr/lib/wine/wine64
-WINESERVER=/usr/lib/wine/wineserver64
-export WINE WINESERVER
+# 32-bit Wine starts only where the kernel executes 32-bit programs (its 32-bit emulation may be
+# switched off). There the prefixes are true 32-bit ones and the shipped i686 program is tested
+# itself (KVO_WINE_ARCH=win32); elsewhere Wine runs in its 64-bit form and the suites run the
+# x86-64 build of the same sources (win64).
+if [ -z "${KVO_WINE_ARCH:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then KVO_WINE_ARCH=win32; else KVO_WINE_ARCH=win64; fi
+fi
+if [ "$KVO_WINE_ARCH" = win32 ]; then
+  WINE=/usr/lib/wine/wine WINESERVER=/usr/lib/wine/wineserver32
+else
+  WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+fi
+export KVO_WINE_ARCH WINE WINESERVER
 
 # wine_env PREFIX: the environment for a prefix; code page 950 comes from the zh_TW locale.
 wine_env() {
   export WINEPREFIX="$1"
-  export WINEARCH=win64
+  export WINEARCH=$KVO_WINE_ARCH
   export WINEDEBUG=-all
   export LANG=zh_TW.UTF-8 LC_ALL=zh_TW.UTF-8
   export HOME="$1.home" XDG_CONFIG_HOME="$1.home/.config" XDG_DATA_HOME="$1.home/.local/share"
@@ -31,10 +39,14 @@ make_prefix() {
   else
     "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
   fi
-  # winecfg ignores 9x versions in a 64-bit prefix; the registry value itself is honoured.
   local version=win7
   [ "$family" = 98 ] && version=win98
-  "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f </dev/null >/dev/null 2>&1
+  if [ "$KVO_WINE_ARCH" = win32 ]; then
+    "$WINE" winecfg -v "$version" </dev/null >/dev/null 2>&1
+  else
+    # winecfg ignores 9x versions in a 64-bit prefix; the registry value itself is honoured.
+    "$WINE" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f </dev/null >/dev/null 2>&1
+  fi
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w 2>/dev/null || true
 }

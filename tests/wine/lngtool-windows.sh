@@ -8,7 +8,7 @@ windows_tool="$1" native_tool="$2" source="$3"
 cd "$source"
 for cp in 950; do
   expected=$("$native_tool" keys --cp "$cp")
-  actual=$("${WINE:-/usr/lib/wine/wine64}" "$windows_tool" keys --cp "$cp" </dev/null 2>/dev/null | tr -d '\r')
+  actual=$("$WINE" "$windows_tool" keys --cp "$cp" </dev/null 2>/dev/null | tr -d '\r')
   if [ "$expected" != "$actual" ]; then
     echo "lngtool.exe keys --cp $cp differs from the native tool:"
     diff <(echo "$expected") <(echo "$actual") | head -20

@@ -6,4 +6,4 @@ if [ "${1:-}" = --e2e ]; then
   shift
   export WINEPREFIX="$WINEPREFIX-e2e" HOME="$WINEPREFIX-e2e.home"
 fi
-exec "${WINE:-/usr/lib/wine/wine64}" "$@"
+exec "$WINE" "$@"
