@@ -55,8 +55,8 @@ test-host: host host-asan
 test-wine: build-tests host
 	tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
 
-# The language file fuzzer (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer):
-# `make test` runs it for a minute, `make fuzz` for FUZZ_SECONDS; any finding fails the run.
+# The fuzzers (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer), one run each:
+# `make test` gives them a minute in all, `make fuzz` FUZZ_SECONDS; any finding fails the run.
 FUZZ_SECONDS ?= 900
 fuzz-build: prereqs
 	$(CMAKE) -S . -B $(BUILD)/fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
