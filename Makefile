@@ -5,7 +5,7 @@ JOBS    ?= 2
 BUILD   ?= build
 CMAKE   ?= cmake
 
-.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine fuzz fuzz-build fuzz-check bench demo clean
+.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine crash-test fuzz fuzz-build fuzz-check bench demo clean
 
 all: build
 
@@ -54,6 +54,10 @@ test-host: host host-asan
 # The Wine suites run the native lngtool of the host build.
 test-wine: build-tests host
 	tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
+
+# The interruption test at every point of setup and uninstall (make test runs 40 of each).
+crash-test: build-tests host
+	KVO_INTERRUPT_POINTS=all KVO_CTEST_ARGS="-R win_interruption" tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
 
 # The fuzzers (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer), one run each:
 # `make test` gives them a minute in all, `make fuzz` FUZZ_SECONDS; any finding fails the run.

@@ -36,6 +36,12 @@ if [ -n "$refused" ]; then
   exit 1
 fi
 
+# The interruption point of the test build must never be in what is shipped: the program does
+# not read the variables that drive it.
+for word in KVO_INTERRUPT_AFTER KVO_REGISTRY_LOG; do
+  ! grep -qaF "$word" "$exe" || fail "holds $word: the test build's interruption point was shipped"
+done
+
 # The resources the program loads: three dialogs, the icon, the string table 5101-5112 (string
 # blocks 319 and 320 hold ids 5088-5103 and 5104-5119) and the manifest.
 resources=$(wrestool -l "$exe")

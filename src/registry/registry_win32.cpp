@@ -6,6 +6,14 @@
 // Keys deleted in the current pass of DeleteRegTree (one thread; tree deletions never nest).
 static int deletedKeyCount;
 
+// Every write and delete passes here once it has been made. Only the interruption test's build
+// of the program does anything with it; the shipped program has no such build option.
+#ifdef KVO_INTERRUPTIBLE
+void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName);
+#else
+static inline void NoteRegistryChange(char, HKEY, const char*, const char*) {}
+#endif
+
 static bool FullPath(HKEY root, const char* path, char* fullPath) {
     return BuildRegPath(root == HKEY_CURRENT_USER, path, fullPath, RegPathSize);
 }
@@ -41,6 +49,7 @@ static void WriteRegValue(HKEY root, const char* path, const char* valueName, DW
         return;
     RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count);
     CloseKey(key);
+    NoteRegistryChange('W', root, path, valueName);
 }
 
 void WriteRegString(HKEY root, const char* path, const char* valueName, const char* text) {
@@ -135,6 +144,7 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
         return;
     RegDeleteValueA(key, valueName);
     CloseKey(key);
+    NoteRegistryChange('V', root, path, valueName);
 }
 
 void DeleteRegKey(HKEY root, const char* path) {
@@ -144,6 +154,7 @@ void DeleteRegKey(HKEY root, const char* path) {
         return;
     // NT family: fails while the key has subkeys. 95/98/Me: removes the whole subtree.
     RegDeleteKeyA(root, fullPath);
+    NoteRegistryChange('K', root, fullPath, nullptr);
 }
 
 bool RegKeyExists(HKEY root, const char* path) {
@@ -183,6 +194,7 @@ static void DeletionPass(HKEY root, const char* keyPath) {
     CloseKey(key);
     if (RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS)
         deletedKeyCount++;
+    NoteRegistryChange('K', root, keyPath, nullptr);
 }
 
 void DeleteRegTree(HKEY root, const char* path) {
@@ -190,8 +202,12 @@ void DeleteRegTree(HKEY root, const char* path) {
     if (!FullPath(root, path, fullPath) || !fullPath[0])
         return;
     // The 95/98/Me family deletes a whole tree in one call.
-    if (NtMajorVersion() == 0 && RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS)
-        return;
+    if (NtMajorVersion() == 0) {
+        bool deleted = RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS;
+        NoteRegistryChange('K', root, fullPath, nullptr);
+        if (deleted)
+            return;
+    }
     do {
         deletedKeyCount = 0;
         DeletionPass(root, fullPath);

@@ -161,3 +161,25 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
 }
+
+void RestoreRegTree(HKEY root, const std::string& path, const std::string& dump) {
+    WipeRegTree(root, path);
+    size_t start = 0;
+    for (size_t end; (end = dump.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = dump.substr(start, end - start);
+        if (line.rfind("K ", 0) == 0) {
+            CreateRegKey(root, line.substr(2));
+            continue;
+        }
+        // "V path|name|type|hex": key paths and value names here hold no "|".
+        size_t nameAt = line.find('|'), typeAt = line.find('|', nameAt + 1), bytesAt = line.find('|', typeAt + 1);
+        if (line.rfind("V ", 0) != 0 || bytesAt == std::string::npos)
+            continue;
+        std::string bytes;
+        for (size_t i = bytesAt + 1; i + 1 < line.size(); i += 2)
+            bytes += static_cast<char>(strtoul(line.substr(i, 2).c_str(), nullptr, 16));
+        SetRegBytes(root, line.substr(2, nameAt - 2), line.substr(nameAt + 1, typeAt - nameAt - 1).c_str(),
+                    strtoul(line.substr(typeAt + 1, bytesAt - typeAt - 1).c_str(), nullptr, 10), bytes.data(),
+                    static_cast<DWORD>(bytes.size()));
+    }
+}

@@ -17,6 +17,9 @@ std::string SortLines(const std::string& text);
 // Removes a whole tree with the registry's own calls (independent of the code under test).
 void WipeRegTree(HKEY root, const std::string& path);
 
+// Puts back a tree as DumpRegTree gave it (the tree is wiped first; an empty dump leaves none).
+void RestoreRegTree(HKEY root, const std::string& path, const std::string& dump);
+
 void SetRegText(HKEY root, const std::string& path, const char* name, const std::string& text);
 void SetRegBytes(HKEY root, const std::string& path, const char* name, DWORD type,
                  const void* bytes, DWORD count);

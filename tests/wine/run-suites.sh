@@ -27,7 +27,11 @@ for family in nt 98; do
   start_prefix "$prefix-e2e"
   start_prefix "$prefix"
   export KVO_FAMILY="$family"
-  (cd "$build" && ctest --output-on-failure --timeout 900) || status=1
+  rm -f "$build/interruption-$family.txt"
+  # KVO_CTEST_ARGS: a choice of tests (make crash-test: the interruption test alone).
+  (cd "$build" && ctest --output-on-failure --timeout 3600 ${KVO_CTEST_ARGS:-}) || status=1
+  [ -f "$build/interruption-$family.txt" ] &&
+    echo "Interruption test, prefix $family: $(tr -d '\r' < "$build/interruption-$family.txt")"
   stop_prefix "$prefix"
   stop_prefix "$prefix-e2e"
 done
