@@ -116,8 +116,23 @@ static void Release(int index, const char* extension, const char* shellNewPath,
     if (IsProductClass(className))
         className[0] = '\0';  // a class of our own is never restored
 
+    // The volume extensions first, the extension's own class last: cut off before that write,
+    // the extension is still ours, and running the uninstall again releases all of it anew.
+    if (index == 0) {
+        for (int number = 0; number < ReleasedVolumeCount; number++) {
+            char volume[8];
+            VolumeExtension(number, volume);
+            if (exist && className[0]) {
+                WriteRegString(HKEY_CLASSES_ROOT, volume, "", className);
+                if (contentType[0])
+                    WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", contentType);
+            } else {
+                DeleteRegKey(HKEY_CLASSES_ROOT, volume);
+            }
+        }
+    }
+
     if (exist) {
-        WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
         if (contentType[0])
             WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType);
         else
@@ -135,23 +150,10 @@ static void Release(int index, const char* extension, const char* shellNewPath,
             if (ReadSettingBinary(savedPath, "ShellNewData", data, sizeof(data), &dataSize))
                 WriteRegBinary(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, dataSize);
         }
+        WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
     } else {
         DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
         DeleteRegKey(HKEY_CLASSES_ROOT, extension);
-    }
-
-    if (index == 0) {
-        for (int number = 0; number < ReleasedVolumeCount; number++) {
-            char volume[8];
-            VolumeExtension(number, volume);
-            if (exist && className[0]) {
-                WriteRegString(HKEY_CLASSES_ROOT, volume, "", className);
-                if (contentType[0])
-                    WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", contentType);
-            } else {
-                DeleteRegKey(HKEY_CLASSES_ROOT, volume);
-            }
-        }
     }
 }
 
