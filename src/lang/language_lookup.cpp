@@ -100,6 +100,16 @@ int ParseScaleNumber(const char* text) {
     return negative ? -value : value;
 }
 
+long long ScaleLength(long long value, int percent) { return value * percent / 100; }
+
+int ClampCoordinate(long long value) {
+    if (value > CoordinateLimit)
+        return CoordinateLimit;
+    if (value < -CoordinateLimit - 1)
+        return -CoordinateLimit - 1;
+    return static_cast<int>(value);
+}
+
 bool LanguageResources::DialogScale(const char* templateName, int* horizontal,
                                     int* vertical) const {
     char scale[512];

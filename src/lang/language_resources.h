@@ -14,7 +14,8 @@ enum {
     MarkerChunkOverlap = 16,     // overlapping by this much,
     MarkerChunkLimit = 16,       // and this many at most
     LineSeparator = 0x0C,        // form feed: line ends are rewritten to it when decoding
-    ScaleLimit = 100000          // scale percentages are clamped to +-ScaleLimit
+    ScaleLimit = 100000,         // scale percentages are clamped to +-ScaleLimit
+    CoordinateLimit = 32767      // scaled positions and sizes are held in 16-bit window coordinates
 };
 
 class LanguageResources {
@@ -74,8 +75,15 @@ private:
 int DecodeLanguageSection(char* section, int size, int* origins);
 
 // Reads a decimal number as strtol does in base 10 (white space, sign, digits; no digits give 0),
-// clamped to +-ScaleLimit so that the dialog geometry cannot overflow.
+// clamped to +-ScaleLimit.
 int ParseScaleNumber(const char* text);
+
+// A length or position multiplied by a scale percentage, the product taken in 64 bits before the
+// division by 100 (truncating toward zero): no pixel value times ScaleLimit overflows it.
+long long ScaleLength(long long value, int percent);
+// A scaled value brought into -CoordinateLimit - 1 .. CoordinateLimit, the coordinates that
+// SetWindowPos keeps (16 bits on Windows 95/98/Me; Wine holds positions to them as well).
+int ClampCoordinate(long long value);
 
 // Whether a message text is safe as a printf format with one string argument: exactly one "%s"
 // and no other conversion ("%%" allowed).

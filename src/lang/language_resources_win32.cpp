@@ -51,8 +51,9 @@ void LanguageResources::TranslateDialog(HWND dialog, const char* templateName) c
     int dx = window.right - window.left + 1 - client.right;
     int dy = window.bottom - window.top + 1 - client.bottom;
     if (scaled) {
-        SetWindowPos(dialog, nullptr, 0, 0, client.right * sx / 100 + dx,
-                     client.bottom * sy / 100 + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER);
+        SetWindowPos(dialog, nullptr, 0, 0, ClampCoordinate(ScaleLength(client.right, sx) + dx),
+                     ClampCoordinate(ScaleLength(client.bottom, sy) + dy),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER);
     }
 
     char text[1024];
@@ -74,10 +75,16 @@ void LanguageResources::TranslateDialog(HWND dialog, const char* templateName) c
         if (scaled) {
             RECT r;
             GetWindowRect(control, &r);
-            int x = (r.left - window.left - dx / 2) * sx / 100;
-            int y = (r.top - window.top - dy) * sy / 100;
-            int width = (r.right - r.left + 1) * sx / 100;
-            int height = (r.bottom - r.top + 1) * sy / 100;
+            // The horizontal position is taken in the dialog's own client coordinates, the ones
+            // SetWindowPos is given: in a mirrored dialog they run from its right edge, which the
+            // resize above has moved, and the mapping of the two corners keeps left below right.
+            // Unmirrored, this is the screen offset less half the frame, as before.
+            RECT mapped = r;
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&mapped), 2);
+            long long x = ScaleLength(mapped.left, sx);
+            long long y = ScaleLength(r.top - window.top - dy, sy);
+            long long width = ScaleLength(r.right - r.left + 1, sx);
+            long long height = ScaleLength(r.bottom - r.top + 1, sy);
             char className[1024];
             className[0] = '\0';
             GetClassNameA(control, className, sizeof(className));
@@ -86,9 +93,11 @@ void LanguageResources::TranslateDialog(HWND dialog, const char* templateName) c
                 (GetWindowLongA(control, GWL_STYLE) & 3) != CBS_SIMPLE) {
                 RECT list = {0, 0, 0, 0};
                 SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&list));
-                height += (list.bottom - list.top + 1) * sy / 100;
+                height += ScaleLength(list.bottom - list.top + 1, sy);
             }
-            SetWindowPos(control, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOOWNERZORDER);
+            SetWindowPos(control, nullptr, ClampCoordinate(x), ClampCoordinate(y),
+                         ClampCoordinate(width), ClampCoordinate(height),
+                         SWP_NOZORDER | SWP_NOOWNERZORDER);
         }
         control = GetWindow(control, GW_HWNDNEXT);
         if (control == first)

@@ -11,6 +11,17 @@ static int ringPosition;
 
 bool IsFormatMessage(int id) { return id == 5106 || id == 5108; }
 
+void LoadBuiltInMessage(int id, char* buffer, int capacity, bool programOnly) {
+    buffer[0] = '\0';
+    // The library's table first; a format message it spoils falls back like a missing one.
+    if (!programOnly && LoadTableString(id, buffer, capacity, true) > 0 &&
+        (!IsFormatMessage(id) || IsSingleStringFormat(buffer)))
+        return;
+    buffer[0] = '\0';
+    if (LoadTableString(id, buffer, capacity, false) <= 0)
+        buffer[0] = '\0';
+}
+
 const char* MessageText(int id) {
     ringPosition = (ringPosition + 1) % MessageRingSize;
     char* buffer = messageRing[ringPosition];

@@ -33,10 +33,6 @@ bool BuildRegPath(bool currentUser, const char* path, char* buffer, size_t buffe
     return ConcatText(buffer, bufferSize, "Software\\Krelvo", "\\", path);
 }
 
-bool JoinKeyPath(const char* parent, const char* name, char* buffer, size_t bufferSize) {
-    return ConcatText(buffer, bufferSize, parent, "\\", name);
-}
-
 bool TerminateReadText(char* buffer, unsigned long readSize, unsigned long bufferSize) {
     if (bufferSize == 0 || readSize > bufferSize)
         return false;

@@ -1,13 +1,14 @@
-// Text rules of the registry layer, without Win32: where a caller's path lands, how a child
-// key path is joined, and how a value read into a caller's buffer is made a terminated text.
+// Text rules of the registry layer, without Win32: where a caller's path lands, and how a value
+// read into a caller's buffer is made a terminated text.
 #pragma once
 #include <stddef.h>
 
 enum {
     RegPathSize = 256,          // a full key path
     RegPathLimit = RegPathSize - 20,  // the longest path a caller may give (236 characters)
-    RegKeyNameSize = 256,       // a key name met while walking a tree: 255 characters at most
-    RegChildPathSize = 512,     // parent + "\" + name while walking a tree
+    // A key name met while walking a tree: 255 characters at most, which on a double-byte
+    // code page take up to 510 bytes.
+    RegKeyNameSize = 511,
 };
 
 // Concatenates up to four texts into buffer; false (buffer left empty) when they do not fit.
@@ -18,9 +19,6 @@ bool ConcatText(char* buffer, size_t bufferSize, const char* first, const char* 
 // lies below "Software\Krelvo", unless it begins with a backslash, which makes it relative to
 // HKEY_CURRENT_USER itself. False when the path is longer than bufferSize less 20 characters.
 bool BuildRegPath(bool currentUser, const char* path, char* buffer, size_t bufferSize);
-
-// parent + "\" + name; false when that does not fit.
-bool JoinKeyPath(const char* parent, const char* name, char* buffer, size_t bufferSize);
 
 // After a value of readSize bytes was read into a buffer of bufferSize bytes: makes it a
 // terminated text inside the buffer. False when it cannot be (the bytes fill the whole buffer

@@ -20,9 +20,14 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName);
 void DeleteRegKey(HKEY root, const char* path);
 void DeleteRegTree(HKEY root, const char* path);
 bool RegKeyExists(HKEY root, const char* path);
-// Reads a value's bytes, whatever its type, into buffer. True with *count set when the value
-// was read; false (*count left alone) when it is missing or larger than bufferSize.
+// Writes a value of the given type with exactly the given bytes.
+void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
+                   const void* bytes, DWORD count);
+// Reads a value's bytes and its type into buffer. True with *count (and *type, unless null)
+// set when the value was read; false, both left alone, when it is missing or larger than
+// bufferSize.
+bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buffer,
+                  DWORD bufferSize, DWORD* count, DWORD* type);
+// The same, whatever the type.
 bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
                    DWORD bufferSize, DWORD* count);
-bool ReadSettingBinary(const char* path, const char* valueName, void* buffer, DWORD bufferSize,
-                       DWORD* count);

@@ -42,7 +42,7 @@ static HKEY OpenKeyForRead(HKEY root, const char* path) {
 
 static void CloseKey(HKEY key) { RegCloseKey(key); }
 
-static void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
+void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
                           const void* bytes, DWORD count) {
     HKEY key = CreateKeyForWrite(root, path);
     if (!key)
@@ -115,24 +115,27 @@ DWORD ReadSettingDword(const char* path, const char* valueName, DWORD defaultVal
     return ReadRegDword(HKEY_CURRENT_USER, path, valueName, defaultValue);
 }
 
-bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
-                   DWORD bufferSize, DWORD* count) {
+bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buffer,
+                  DWORD bufferSize, DWORD* count, DWORD* type) {
     HKEY key = OpenKeyForRead(root, path);
     if (!key)
         return false;
     DWORD size = bufferSize;
-    LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
+    DWORD storedType = REG_NONE;
+    LONG result = RegQueryValueExA(key, valueName, nullptr, &storedType,
                                    static_cast<BYTE*>(buffer), &size);
     CloseKey(key);
     if (result != ERROR_SUCCESS || size > bufferSize)
         return false;
     *count = size;
+    if (type)
+        *type = storedType;
     return true;
 }
 
-bool ReadSettingBinary(const char* path, const char* valueName, void* buffer, DWORD bufferSize,
-                       DWORD* count) {
-    return ReadRegBinary(HKEY_CURRENT_USER, path, valueName, buffer, bufferSize, count);
+bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
+                   DWORD bufferSize, DWORD* count) {
+    return ReadRegValue(root, path, valueName, buffer, bufferSize, count, nullptr);
 }
 
 void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
@@ -168,31 +171,30 @@ bool RegKeyExists(HKEY root, const char* path) {
     return true;
 }
 
-// One pass over a key: each child found is deleted with its own subtree, then the key itself.
+// One pass over the key name below parent: each child found is deleted with its own subtree,
+// then the key itself. Children are opened and deleted through their parent's handle, so that
+// no call ever needs a path longer than one name (long paths are refused by some systems).
 // Deleting a child shifts the indexes of the rest, so a pass may skip some; the caller repeats
 // passes until one deletes nothing.
-static void DeletionPass(HKEY root, const char* keyPath) {
-    if (!keyPath[0])
+static void DeletionPass(HKEY parent, const char* name) {
+    if (!name[0])
         return;  // never the root itself
     HKEY key;
-    if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
-    char name[RegKeyNameSize];
-    char childPath[RegChildPathSize];
+    char child[RegKeyNameSize];
     for (DWORD index = 0;; index++) {
-        DWORD nameSize = sizeof(name);
-        LONG result = RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+        DWORD childSize = sizeof(child);
+        LONG result =
+            RegEnumKeyExA(key, index, child, &childSize, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_MORE_DATA)
-            continue;  // a name that no registry allows: pass over it, keep the siblings
+            continue;  // cannot be had whole: pass over it, keep the siblings
         if (result != ERROR_SUCCESS)
             break;
-        // A child whose path would not fit stays, and with it its parents; the surrounding
-        // loop then ends after a pass without progress.
-        if (JoinKeyPath(keyPath, name, childPath, sizeof(childPath)))
-            DeletionPass(root, childPath);
+        DeletionPass(key, child);
     }
     CloseKey(key);
-    if (RegDeleteKeyA(root, keyPath) == ERROR_SUCCESS)
+    if (RegDeleteKeyA(parent, name) == ERROR_SUCCESS)
         deletedKeyCount++;
     NoteRegistryChange('K', root, keyPath, nullptr);
 }

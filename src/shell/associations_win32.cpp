@@ -2,6 +2,8 @@
 // settings key) and handing them back.
 #include <windows.h>
 
+#include <string.h>
+
 #include "registry/reg_text.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
@@ -39,16 +41,34 @@ static void SaveAssociation(const char* extension, const char* shellNewPath,
     WriteSettingString(savedPath, "Type", className);
     WriteSettingString(savedPath, "Content", contentType);
     WriteSettingString(savedPath, "ShellNew", !fileName[0] && hasNullFile ? "*" : fileName);
+    // Template bytes kept from an earlier handler must not come back with this one.
+    DeleteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData");
+}
 
-    // A new-file entry given as template bytes ("Data") is kept too, or installing our own
-    // entry would lose it for good. Larger values than the bound are not kept.
+// Before our own new-file entry replaces the ShellNew key of .kvo or .zip: a foreign entry
+// given as template bytes ("Data", without "FileName" or "NullFile") is kept in the record,
+// with its type, or installing ours would lose it for good. The first one kept stays (a later
+// run finds our own entry there); values larger than the bound are not kept.
+static void SaveNewFileData(int index, const char* shellNewPath, const char* savedPath) {
     unsigned char data[SavedShellNewDataSize];
     DWORD dataSize = 0;
-    if (!hasFileName && !hasNullFile &&
-        ReadRegBinary(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, sizeof(data), &dataSize))
-        WriteRegBinary(HKEY_CURRENT_USER, savedPath, "ShellNewData", data, dataSize);
-    else  // a value left from an earlier handler must not come back with this one
-        DeleteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData");
+    DWORD type = REG_NONE;
+    if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", data, sizeof(data), &dataSize,
+                     nullptr))
+        return;
+    char text[1024];
+    if (ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", text, "", sizeof(text)) ||
+        ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", text, "", 10))
+        return;
+    if (!ReadRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, sizeof(data), &dataSize,
+                      &type))
+        return;
+    // Our own entry of the 95/98 form, from an earlier run.
+    const unsigned char* own = index == 0 ? KvoTemplate : ZipTemplate;
+    DWORD ownSize = index == 0 ? KvoTemplateSize : ZipTemplateSize;
+    if (type == REG_BINARY && dataSize == ownSize && memcmp(data, own, ownSize) == 0)
+        return;
+    WriteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", type, data, dataSize);
 }
 
 // The shell's "New" entry for .kvo (index 0) or .zip (index 1), as the system version wants it.
@@ -99,8 +119,10 @@ static void Associate(const SetupOptions& options, int index, const char* extens
             DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
         }
     }
-    if (options.ShellExt && index <= 1)
+    if (options.ShellExt && index <= 1) {
+        SaveNewFileData(index, shellNewPath, savedPath);
         InstallNewFileEntry(index, shellNewPath);
+    }
 }
 
 static void Release(int index, const char* extension, const char* shellNewPath,
@@ -144,11 +166,16 @@ static void Release(int index, const char* extension, const char* shellNewPath,
             WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", "");
         } else if (shellNew[0]) {
             WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", shellNew);
-        } else {
+        } else if (index <= 1) {
+            // Template bytes kept when our entry replaced the key, back with their type
+            // (records of earlier versions hold them as REG_BINARY). Other kinds' ShellNew
+            // keys were never touched.
             unsigned char data[SavedShellNewDataSize];
             DWORD dataSize = 0;
-            if (ReadSettingBinary(savedPath, "ShellNewData", data, sizeof(data), &dataSize))
-                WriteRegBinary(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, dataSize);
+            DWORD type = REG_BINARY;
+            if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", data, sizeof(data),
+                             &dataSize, &type))
+                WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, data, dataSize);
         }
         WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
     } else {

@@ -13,32 +13,43 @@ static const char AppPathKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
 
 void RegisterProgramClasses() {
+    // Without a whole path to Krelvo.exe the commands and icons are not written: an empty
+    // path, or the path of this program itself, would make opening an archive start the
+    // wrong program. The descriptions and the ".rev" mapping need no path.
     char program[1024];
-    ProgramFolderFile("Krelvo.exe", program);
+    bool havePath = ProgramFolderFile("Krelvo.exe", program);
     // The program's path with quotes and "%1", or with an icon index.
     char command[1024 + 8];
     char archiveIcon[1024 + 4];
     char volumeIcon[1024 + 4];
-    ConcatText(command, sizeof(command), "\"", program, "\" \"%1\"");
-    ConcatText(archiveIcon, sizeof(archiveIcon), program, ",0");
-    ConcatText(volumeIcon, sizeof(volumeIcon), program, ",1");
+    havePath = havePath && ConcatText(command, sizeof(command), "\"", program, "\" \"%1\"") &&
+               ConcatText(archiveIcon, sizeof(archiveIcon), program, ",0") &&
+               ConcatText(volumeIcon, sizeof(volumeIcon), program, ",1");
 
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo", "", MessageText(IDS_ARCHIVE_CLASS));
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo\\shell\\open\\command", "", command);
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo\\DefaultIcon", "", archiveIcon);
+    if (havePath) {
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo\\shell\\open\\command", "", command);
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo\\DefaultIcon", "", archiveIcon);
+    }
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.ZIP", "", MessageText(IDS_ZIP_CLASS));
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\shell\\open\\command", "", command);
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\DefaultIcon", "", archiveIcon);
+    if (havePath) {
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\shell\\open\\command", "", command);
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.ZIP\\DefaultIcon", "", archiveIcon);
+    }
     WriteRegString(HKEY_CLASSES_ROOT, ".rev", "", "Krelvo.REV");
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV", "", MessageText(IDS_RECOVERY_CLASS));
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\shell\\open\\command", "", command);
-    WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\DefaultIcon", "", volumeIcon);
+    if (havePath) {
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\shell\\open\\command", "", command);
+        WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\DefaultIcon", "", volumeIcon);
+    }
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
 void RegisterAppPath() {
+    // An entry without the executable's whole path would name no program, or this one.
     char program[1024];
-    ProgramFolderFile("Krelvo.exe", program);
+    if (!ProgramFolderFile("Krelvo.exe", program))
+        return;
     WriteRegString(HKEY_LOCAL_MACHINE, AppPathKey, "", program);
     char folder[1024];
     DWORD length = GetCurrentDirectoryA(sizeof(folder), folder);

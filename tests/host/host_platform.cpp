@@ -35,12 +35,9 @@ static int LoadFrom(const HostStringTable& table, int id, char* buffer, int capa
     return static_cast<int>(n);
 }
 
-// Mirrors message_text_win32.cpp with the tables above in place of LoadStringA.
-void LoadBuiltInMessage(int id, char* buffer, int capacity, bool programOnly) {
-    buffer[0] = '\0';
-    if (!programOnly && g_libraryLoaded && LoadFrom(g_libraryTable, id, buffer, capacity) > 0 &&
-        (!IsFormatMessage(id) || IsSingleStringFormat(buffer)))
-        return;
-    buffer[0] = '\0';
-    LoadFrom(g_programTable, id, buffer, capacity);
+// LoadStringA over the tables above: the resource module is the library while one is loaded,
+// else the program itself.
+int LoadTableString(int id, char* buffer, int capacity, bool fromResourceModule) {
+    return LoadFrom(fromResourceModule && g_libraryLoaded ? g_libraryTable : g_programTable, id,
+                    buffer, capacity);
 }

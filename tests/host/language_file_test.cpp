@@ -278,6 +278,14 @@ TEST(DialogScale, EntryForms) {
     }
 }
 
+TEST(DialogScale, GeometryTakenIn64BitsAndHeldToWindowCoordinates) {
+    EXPECT_EQ(30000LL * 1000, ScaleLength(30000, ScaleLimit));
+    EXPECT_EQ(-11, ScaleLength(-23, 50)) << "truncated toward zero";
+    EXPECT_EQ(CoordinateLimit, ClampCoordinate(ScaleLength(30000, ScaleLimit)));
+    EXPECT_EQ(-CoordinateLimit - 1, ClampCoordinate(ScaleLength(30000, -ScaleLimit)));
+    EXPECT_EQ(-5, ClampCoordinate(-5));
+}
+
 TEST(MessageFormat, OnlyOneStringConversion) {
     EXPECT_TRUE(IsSingleStringFormat("delete %s manually"));
     EXPECT_TRUE(IsSingleStringFormat("100%% sure: %s"));

@@ -54,27 +54,23 @@ TEST(BuildRegPath, LengthBoundIs236Characters) {
 TEST(BuildRegPath, SmallBuffersNeverOverrun) {
     char buffer[40];
     memset(buffer, 'x', sizeof(buffer));
-    // 20 characters fit the bound of a 40-byte buffer, but not with the product prefix.
-    EXPECT_FALSE(BuildRegPath(true, "abcdefghijklmnopqrst", buffer, 36));
-    EXPECT_EQ('x', buffer[36]);
+    // 16 characters are the bound of a 36-byte buffer: with the product prefix they take 33
+    // bytes, and nothing after them is touched.
+    EXPECT_TRUE(BuildRegPath(true, "abcdefghijklmnop", buffer, 36));
+    EXPECT_STREQ("Software\\Krelvo\\abcdefghijklmnop", buffer);
+    EXPECT_EQ('x', buffer[33]);
+    EXPECT_FALSE(BuildRegPath(true, "abcdefghijklmnopq", buffer, 36));
     EXPECT_TRUE(BuildRegPath(true, "abcd", buffer, 36));
     EXPECT_STREQ("Software\\Krelvo\\abcd", buffer);
     EXPECT_FALSE(BuildRegPath(false, "", buffer, 19));
-}
-
-TEST(JoinKeyPath, JoinsAndRefusesWhatDoesNotFit) {
-    char buffer[RegChildPathSize + 8];
-    memset(buffer, 'x', sizeof(buffer));
-    EXPECT_TRUE(JoinKeyPath("a\\b", "c", buffer, RegChildPathSize));
-    EXPECT_STREQ("a\\b\\c", buffer);
-
-    // parent 255 + "\" + name 255 = 511 characters: fits 512 bytes exactly.
-    std::string parent(255, 'p'), name(255, 'n');
-    EXPECT_TRUE(JoinKeyPath(parent.c_str(), name.c_str(), buffer, RegChildPathSize));
-    EXPECT_EQ(511u, strlen(buffer));
-    std::string longer(256, 'n');
-    EXPECT_FALSE(JoinKeyPath(parent.c_str(), longer.c_str(), buffer, RegChildPathSize));
-    EXPECT_EQ('x', buffer[RegChildPathSize]);
+    // The join behind it, where the prefix itself is what overflows: "Software\Krelvo\" fills
+    // 16 bytes without room for the terminator, and a 10-byte buffer not even the prefix.
+    for (size_t size : {16, 10}) {
+        memset(buffer, 'x', sizeof(buffer));
+        EXPECT_FALSE(ConcatText(buffer, size, "Software\\Krelvo", "\\", "")) << size;
+        EXPECT_EQ('\0', buffer[0]) << size;
+        EXPECT_EQ('x', buffer[size]) << size;
+    }
 }
 
 TEST(TerminateReadText, AlwaysLeavesATerminatedTextInsideTheBuffer) {

@@ -257,36 +257,75 @@ TEST_F(Associations, OwnershipIsEitherArchiveClassInAnyCase) {
     EXPECT_FALSE(IsOwnClass(".zip"));
 }
 
-// A previous new-file entry given as "Data" survives setup, a second setup and uninstall.
+// The "Data" value of a ShellNew key as type and bytes.
+std::string DataOf(const std::string& shellNew) {
+    DWORD type = 0;
+    std::string bytes;
+    if (!GetRegValue(HKEY_CLASSES_ROOT, shellNew, "Data", &type, &bytes))
+        return "<none>";
+    return std::to_string(type) + ":" + Hex(bytes);
+}
+
+// A previous new-file entry given as "Data", as text or as bytes, survives setup, a second
+// setup and uninstall, byte for byte and type for type. It is kept only where our own entry
+// replaces the ShellNew key; where setup leaves the key alone (.cab always, .zip without shell
+// integration) releasing writes nothing, so an entry edited meanwhile stays as edited.
 TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
-    const std::string foreign("\x11\x22\x00\x33\xFF", 5);
-    for (int shellExt = 1; shellExt >= 0; shellExt--) {
-        SetUp();
-        SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
-        SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, foreign.data(), 5);
-        const std::string before = DumpRegTree(HKEY_CLASSES_ROOT, ".zip");
-        SetupOptions options = Options(false, shellExt != 0);
-        options.Associate[1] = 1;
+    const std::string binary("\x11\x22\x00\x33\xFF", 5);
+    const std::string text("Template text", 14);  // with its terminator
+    for (int shellExt = 1; shellExt >= 0; shellExt--)
+        for (DWORD type : {REG_BINARY, REG_SZ}) {
+            SetUp();
+            const std::string& foreign = type == REG_SZ ? text : binary;
+            const std::string edited = type == REG_SZ ? std::string("Edited text", 12) : binary + "+";
+            const DWORD size = static_cast<DWORD>(foreign.size());
+            SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
+            SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", type, foreign.data(), size);
+            SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "OtherCab");
+            SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", type, foreign.data(), size);
+            const std::string before = DumpRegTree(HKEY_CLASSES_ROOT, ".zip");
+            SetupOptions options = Options(false, shellExt != 0);
+            options.Associate[1] = options.Associate[2] = 1;
+            const std::string round = "ShellExt " + std::to_string(shellExt) + ", type " + std::to_string(type);
 
-        SetAssociations(options);
-        DWORD type = 0;
-        std::string bytes;
-        ASSERT_TRUE(GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData",
-                                &type, &bytes));
-        EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
-        EXPECT_EQ(foreign, bytes);
-        EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
-        if (!shellExt) {  // without shell integration the ShellNew key is never touched
-            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
-        }
-        SetAssociations(options);
-        if (!shellExt) {
-            EXPECT_EQ(Hex(foreign), Hex(GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data")));
-        }
+            SetAssociations(options);
+            DWORD savedType = 0;
+            std::string bytes;
+            EXPECT_EQ(shellExt != 0, GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip",
+                                                 "ShellNewData", &savedType, &bytes)) << round;
+            if (shellExt) {
+                EXPECT_EQ(type, savedType) << round;
+                EXPECT_EQ(foreign, bytes) << round;
+            }
+            EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
+            EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+            if (!shellExt) {  // without shell integration the ShellNew key is never touched
+                EXPECT_EQ(std::to_string(type) + ":" + Hex(foreign), DataOf(".zip\\ShellNew")) << round;
+            }
+            SetAssociations(options);
+            if (!shellExt) {
+                EXPECT_EQ(std::to_string(type) + ":" + Hex(foreign), DataOf(".zip\\ShellNew")) << round;
+            }
 
-        SetAssociations(Options(false, false));
-        EXPECT_EQ(before, DumpRegTree(HKEY_CLASSES_ROOT, ".zip")) << "ShellExt " << shellExt;
-    }
+            // The user edits the entries that setup left alone.
+            const DWORD editedSize = static_cast<DWORD>(edited.size());
+            SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", type, edited.data(), editedSize);
+            if (!shellExt) {
+                SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", type, edited.data(), editedSize);
+                // Shell integration turned on later: the edited entry is kept before ours
+                // replaces it.
+                options.ShellExt = 1;
+                SetAssociations(options);
+            }
+
+            SetAssociations(Options(false, false));
+            if (shellExt)
+                EXPECT_EQ(before, DumpRegTree(HKEY_CLASSES_ROOT, ".zip")) << round;
+            else
+                EXPECT_EQ(std::to_string(type) + ":" + Hex(edited), DataOf(".zip\\ShellNew")) << round;
+            EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName")) << round;
+            EXPECT_EQ(std::to_string(type) + ":" + Hex(edited), DataOf(".cab\\ShellNew")) << round;
+        }
 }
 
 TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
@@ -298,12 +337,11 @@ TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
     SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "cd", 2);
-    // Larger than the bound: not saved.
+    // Kinds whose ShellNew key setup never replaces: not saved, whatever the size.
     std::string large(SavedShellNewDataSize + 1, 'x');
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "Old.cab");
     SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", REG_BINARY, large.data(),
                 static_cast<DWORD>(large.size()));
-    // Exactly the bound: saved.
     std::string bound(SavedShellNewDataSize, 'y');
     SetRegText(HKEY_CLASSES_ROOT, ".arj", "", "Old.arj");
     SetRegBytes(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data", REG_BINARY, bound.data(),
@@ -316,7 +354,7 @@ TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
     EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
     EXPECT_EQ("*", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
     EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
-    EXPECT_EQ(bound, GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.arj", "ShellNewData"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.arj", "ShellNewData"));
 
     SetAssociations(Options(false, false));
     // The file and null-file entries come back as before; .cab's ShellNew was never touched.
@@ -324,6 +362,22 @@ TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
     EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile"));
     EXPECT_EQ(large, GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data"));
     EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data"));
+
+    // Where our entry replaces the key: larger than the bound is not saved, exactly the bound is.
+    SetUp();
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, large.data(),
+                static_cast<DWORD>(large.size()));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, bound.data(),
+                static_cast<DWORD>(bound.size()));
+    options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = 1;
+    SetAssociations(options);
+    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNewData"));
+    EXPECT_EQ(bound, GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    SetAssociations(Options(false, false));
+    EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data"));
 }
 
 TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {

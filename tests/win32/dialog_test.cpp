@@ -11,11 +11,15 @@ namespace {
 const char* g_templateName;
 int g_helpContext;
 int g_extraControls;  // statics added to the dialog before the common handling sees WM_INITDIALOG
+bool g_farControl;    // and one far beyond the dialog's edges, as a huge template places it
 
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         for (int i = 0; i < g_extraControls; i++)
             CreateWindowExA(0, "STATIC", "x", WS_CHILD, 0, i, 10, 1, dialog, nullptr, nullptr, nullptr);
+        if (g_farControl)
+            CreateWindowExA(0, "STATIC", "far", WS_CHILD, 30000, 30000, 30000, 30000, dialog,
+                            nullptr, nullptr, nullptr);
     }
     HandleCommonDialogMessage(dialog, message, wParam, lParam, g_templateName, g_helpContext);
     return message == WM_INITDIALOG;
@@ -72,6 +76,7 @@ protected:
         LanguageTest::SetUp();
         richEdit = LoadLibraryA("riched32.dll");  // the setup dialog's explanation control
         g_extraControls = 0;
+        g_farControl = false;
     }
     void TearDown() override {
         if (richEdit)
@@ -175,25 +180,31 @@ TEST_F(DialogTest, ZeroWidthAndTallerScales) {
     DestroyWindow(dialog);
 }
 
-// Records the sizes that moves with resizes ask of each window (WM_WINDOWPOSCHANGING); a combo
-// box's own later adjustments keep their position and are left out.
-std::vector<std::pair<HWND, SIZE>> g_requestedSizes;
+// Records the positions and sizes that moves with resizes ask of each window
+// (WM_WINDOWPOSCHANGING); a combo box's own later adjustments keep their position and are left out.
+struct Request { HWND window; POINT position; SIZE size; };
+std::vector<Request> g_requestedSizes;
 LRESULT CALLBACK RecordSizes(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == WM_WINDOWPOSCHANGING) {
         const WINDOWPOS* pos = reinterpret_cast<const WINDOWPOS*>(call->lParam);
         if (!(pos->flags & (SWP_NOSIZE | SWP_NOMOVE)))
-            g_requestedSizes.push_back({call->hwnd, SIZE{pos->cx, pos->cy}});
+            g_requestedSizes.push_back({call->hwnd, POINT{pos->x, pos->y}, SIZE{pos->cx, pos->cy}});
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-SIZE RequestedSize(HWND window) {
+const Request* Requested(HWND window) {
     for (auto& r : g_requestedSizes) {
-        if (r.first == window)
-            return r.second;
+        if (r.window == window)
+            return &r;
     }
-    return SIZE{-1, -1};
+    return nullptr;
+}
+
+SIZE RequestedSize(HWND window) {
+    const Request* r = Requested(window);
+    return r ? r->size : SIZE{-1, -1};
 }
 
 TEST_F(DialogTest, DropDownComboGetsItsListHeight) {
@@ -223,6 +234,25 @@ TEST_F(DialogTest, DropDownComboGetsItsListHeight) {
     DestroyWindow(dialog);
 }
 
+// A control 30000 pixels out, scaled by the largest factor: the products leave 32 bits, and the
+// results are held at the largest coordinate a window keeps instead of wrapping to negatives.
+TEST_F(DialogTest, HugeScalesClampInsteadOfWrapping) {
+    LoadLanguage("huge.lng", Entry('$', "MANYTEST", "", "100000*100000"));
+    g_farControl = true;
+    g_requestedSizes.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, RecordSizes, nullptr, GetCurrentThreadId());
+    HWND dialog = OpenDialog("MANYTEST", 0, GetModuleHandleA(nullptr));
+    UnhookWindowsHookEx(hook);
+    ASSERT_NE(nullptr, dialog);
+    const Request* outside = Requested(GetWindow(dialog, GW_CHILD));
+    ASSERT_NE(nullptr, outside);
+    EXPECT_EQ(32767, outside->position.x);
+    EXPECT_EQ(32767, outside->position.y);
+    EXPECT_EQ(32767, outside->size.cx);
+    EXPECT_EQ(32767, outside->size.cy);
+    DestroyWindow(dialog);
+}
+
 TEST_F(DialogTest, AtMost512ControlsAreTranslated) {
     LoadLanguage("many.lng", Entry('$', "MANYTEST", "x", "y"));
     g_extraControls = 520;
@@ -249,6 +279,57 @@ TEST_F(DialogTest, RightToLeftMirrorsDialogsAndControls) {
     HWND dialog = OpenDialog("CONTEXTITEMS");
     EXPECT_EQ(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     DestroyWindow(dialog);
+}
+
+// Every control's rectangle in screen pixels from the dialog's left edge, or from its right
+// edge (left and right swapped): what a mirrored dialog shows on its right.
+std::vector<RECT> FromEdge(HWND dialog, bool fromRight) {
+    RECT w;
+    GetWindowRect(dialog, &w);
+    std::vector<RECT> rects;
+    for (HWND c : Controls(dialog)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        if (fromRight)
+            rects.push_back(RECT{w.right - r.right, r.top - w.top, w.right - r.left, r.bottom - w.top});
+        else
+            rects.push_back(RECT{r.left - w.left, r.top - w.top, r.right - w.left, r.bottom - w.top});
+    }
+    return rects;
+}
+
+// Scaled and mirrored, each control lies as far from the right edge as it lies from the left in
+// the same dialog scaled without mirroring: by the file's direction entry, and by a library.
+TEST_F(DialogTest, ScaledRightToLeftDialogsKeepTheMirroredLayout) {
+    for (const char* library : {"", "kvolng_rtl"}) {
+        for (const char* scale : {"115*100", "100*110"}) {
+            if (*library)
+                LoadLibraryFixture("kvolng_plain");
+            LoadLanguage("scaled-ltr.lng", Entry('$', "SETUPDLG", "", scale));
+            HWND dialog = OpenDialog("SETUPDLG");
+            ASSERT_NE(nullptr, dialog);
+            std::vector<RECT> ltr = FromEdge(dialog, false);
+            DestroyWindow(dialog);
+
+            if (*library)
+                LoadLibraryFixture(library);
+            LoadLanguage("scaled-rtl.lng", Entry('$', "SETUPDLG", "", scale) +
+                                           (*library ? "" : "50a17ae8=\"RTL\"\r\n"));
+            ASSERT_TRUE(g_language.IsRightToLeft());
+            dialog = OpenDialog("SETUPDLG");
+            std::vector<RECT> rtl = FromEdge(dialog, true);
+            DestroyWindow(dialog);
+
+            ASSERT_EQ(ltr.size(), rtl.size());
+            for (size_t i = 0; i < ltr.size(); i++) {
+                std::string where = std::string(scale) + " " + library + " control " + std::to_string(i);
+                EXPECT_NEAR(ltr[i].left, rtl[i].left, 1) << where;
+                EXPECT_NEAR(ltr[i].right, rtl[i].right, 1) << where;
+                EXPECT_NEAR(ltr[i].top, rtl[i].top, 1) << where;
+                EXPECT_NEAR(ltr[i].bottom, rtl[i].bottom, 1) << where;
+            }
+        }
+    }
 }
 
 TEST_F(DialogTest, LibraryDialogsMirroredAndTranslatedFromTheirOwnTexts) {

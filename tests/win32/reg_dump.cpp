@@ -8,13 +8,18 @@
 static std::vector<std::string> ChildNames(HKEY key) {
     std::vector<std::string> children;
     for (DWORD i = 0;; i++) {
-        char child[256];
+        char child[512];  // 255 characters, double-byte ones included
         DWORD childSize = sizeof(child);
         if (RegEnumKeyExA(key, i, child, &childSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         children.push_back(child);
     }
     return children;
+}
+
+// A child of the root itself has no leading backslash, which the 95/98 family refuses.
+static std::string ChildPath(const std::string& path, const std::string& child) {
+    return path.empty() ? child : path + "\\" + child;
 }
 
 static void DumpKey(HKEY root, const std::string& path, std::vector<std::string>* lines) {
@@ -40,7 +45,7 @@ static void DumpKey(HKEY root, const std::string& path, std::vector<std::string>
     std::vector<std::string> children = ChildNames(key);
     RegCloseKey(key);
     for (const std::string& child : children)
-        DumpKey(root, path + "\\" + child, lines);
+        DumpKey(root, ChildPath(path, child), lines);
 }
 
 std::string DumpRegTree(HKEY root, const std::string& path) {
@@ -78,7 +83,7 @@ void WipeRegTree(HKEY root, const std::string& path) {
         std::vector<std::string> children = ChildNames(key);
         RegCloseKey(key);
         for (const std::string& child : children)
-            WipeRegTree(root, path + "\\" + child);
+            WipeRegTree(root, ChildPath(path, child));
     }
     RegDeleteKeyA(root, path.c_str());
 }

@@ -170,6 +170,17 @@ TEST_F(Registry, BinaryReadsAreBounded) {
     EXPECT_FALSE(ReadRegBinary(HKEY_CLASSES_ROOT, In("B"), "Data", buffer, 2, &count));
     EXPECT_EQ(77u, count);
     EXPECT_FALSE(ReadRegBinary(HKEY_CLASSES_ROOT, In("B"), "None", buffer, 4, &count));
+    // With its type, which a write gives back unchanged.
+    SetRegText(HKEY_CLASSES_ROOT, In("B"), "Text", "ab");
+    DWORD type = 0;
+    EXPECT_TRUE(ReadRegValue(HKEY_CLASSES_ROOT, In("B"), "Text", buffer, 4, &count, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    WriteRegValue(HKEY_CLASSES_ROOT, In("B"), "Copy", type, buffer, count);
+    std::string copy;
+    type = 0;
+    ASSERT_TRUE(GetRegValue(HKEY_CLASSES_ROOT, In("B"), "Copy", &type, &copy));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(std::string("ab", 3), copy);
 }
 
 TEST_F(Registry, PathBoundIs236Characters) {
@@ -241,27 +252,28 @@ TEST_F(Registry, DeleteRegTreeRemovesAWideDeepTreeAndLeavesSiblings) {
 }
 
 TEST_F(Registry, DeleteRegTreeWithLongNamesAndDeepPathsEnds) {
-    // Names of 200 and 255 characters are deleted like any other.
-    std::string n200(200, 'n'), n255(255, 'w');
-    CreateRegKey(HKEY_CLASSES_ROOT, std::string(In("Long\\")) + n200 + "\\" + n255);
-    CreateRegKey(HKEY_CLASSES_ROOT, std::string(In("Long\\")) + n255 + "\\short");
+    // Names of 200 and 255 characters, and of 255 double-byte characters (510 bytes in code
+    // page 950), are deleted like any other. Such paths are built key by key: the registry
+    // refuses paths this long in one call.
+    std::string n200(200, 'n'), n255(255, 'w'), wide255;
+    for (int i = 0; i < 255; i++)
+        wide255 += "\xA4\xA4";
+    ASSERT_EQ(950u, GetACP());
+    ASSERT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Long"), n200, 2, true));
+    ASSERT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Long"), n255, 1, true));
+    ASSERT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Long"), wide255, 2, true));
     DeleteRegTree(HKEY_CLASSES_ROOT, In("Long"));
     EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Long")));
+    // On failure, what stayed is removed here key by key.
+    for (const std::string* name : {&n200, &n255, &wide255})
+        WalkChain(HKEY_CLASSES_ROOT, In("Long"), *name, 2, false, true);
 
-    // Child paths beyond 512 bytes (built key by key: the registry refuses such long paths
-    // in one call): the call returns; on the NT family what cannot be reached stays with its
-    // parents, on the 95/98/Me family the single call removes it all.
+    // A deep tree whose paths are far beyond any one call's: gone as well, siblings and all.
     CreateRegKey(HKEY_CLASSES_ROOT, In("Deep\\near"));
-    ASSERT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Deep"), n200, 3, true));
+    ASSERT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Deep"), n200, 6, true));
     DeleteRegTree(HKEY_CLASSES_ROOT, In("Deep"));
-    if (Family() == "nt") {
-        EXPECT_TRUE(WalkChain(HKEY_CLASSES_ROOT, In("Deep"), n200, 3, false));
-        EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Deep\\near")));
-    } else {
-        EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Deep")));
-    }
-    // What stayed is removed here key by key.
-    WalkChain(HKEY_CLASSES_ROOT, In("Deep"), n200, 3, false, true);
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Deep")));
+    WalkChain(HKEY_CLASSES_ROOT, In("Deep"), n200, 6, false, true);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Shell extension registration and removal, the program classes and the App Paths entry.
 #include <windows.h>
+#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +198,45 @@ TEST_F(ProgramClasses, AppPathTakesTheCurrentDirectory) {
     EXPECT_EQ(SortLines(Key(AppPath) + Default(AppPath, TestFolder() + "Krelvo.exe") + "V " +
                         AppPath + "|Path|1|" + Hex(spaced) + "\n"),
               DumpRegTree(HKEY_LOCAL_MACHINE, AppPath));
+}
+
+// While it lives, this process's own file name (as GetModuleFileNameA reports it) is 1100
+// characters long, so no path of a file beside the program can be formed.
+class OverlongProgramPath {
+public:
+    OverlongProgramPath() : path_(1100, L'p') {
+        PEB_LDR_DATA* loader = NtCurrentTeb()->ProcessEnvironmentBlock->Ldr;
+        LIST_ENTRY* first = loader->InMemoryOrderModuleList.Flink;  // the program itself
+        name_ = &CONTAINING_RECORD(first, LDR_DATA_TABLE_ENTRY, InMemoryOrderLinks)->FullDllName;
+        saved_ = *name_;
+        path_.replace(0, 3, L"C:\\");
+        name_->Buffer = &path_[0];
+        name_->Length = name_->MaximumLength = static_cast<USHORT>(path_.size() * sizeof(WCHAR));
+    }
+    ~OverlongProgramPath() { *name_ = saved_; }
+
+private:
+    std::wstring path_;
+    UNICODE_STRING* name_;
+    UNICODE_STRING saved_;
+};
+
+TEST_F(ProgramClasses, WithoutAProgramPathNoCommandsIconsOrAppPath) {
+    {
+        OverlongProgramPath overlong;
+        char probe[1024];
+        ASSERT_EQ(sizeof(probe), GetModuleFileNameA(nullptr, probe, sizeof(probe)));
+        RegisterProgramClasses();
+        RegisterAppPath();
+    }
+    // Only what needs no path: the descriptions and the ".rev" mapping.
+    std::string expected = Key(".rev") + Default(".rev", "Krelvo.REV");
+    for (const auto& row : {std::make_pair("Krelvo", IDS_ARCHIVE_CLASS), std::make_pair("Krelvo.ZIP", IDS_ZIP_CLASS),
+                            std::make_pair("Krelvo.REV", IDS_RECOVERY_CLASS)})
+        expected += Key(row.first) + Default(row.first, Message(row.second));
+    EXPECT_EQ(SortLines(expected), SortLines(DumpRegTrees(HKEY_CLASSES_ROOT,
+                                                          {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, AppPath));
 }
 
 }  // namespace

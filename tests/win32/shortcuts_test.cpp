@@ -147,9 +147,21 @@ TEST_F(Shortcuts, LinkOperations) {
     std::string link = folder + "\\a.lnk";
     EXPECT_TRUE(CreateShortcut("C:\\x\\Krelvo.exe", link.c_str(), "Krelvo"));
     EXPECT_TRUE(PathExists(link));
-    // 260 characters or more do not convert: no link.
-    std::string tooLong = folder + "\\" + std::string(260, 'l') + ".lnk";
+    // A link path of 259 characters (MAX_PATH with its terminator) is written; 260 characters
+    // do not convert: no link. Built from short folders, which every file system takes.
+    std::string deep = folder;
+    while (deep.size() < 200) {
+        deep += "\\" + std::string(30, 'd');
+        CreateDirectoryA(deep.c_str(), nullptr);
+    }
+    std::string longest = deep + "\\" + std::string(259 - deep.size() - 5, 'l') + ".lnk";
+    ASSERT_EQ(259u, longest.size());
+    EXPECT_TRUE(CreateShortcut("C:\\x\\Krelvo.exe", longest.c_str(), "Krelvo"));
+    EXPECT_TRUE(PathExists(longest));
+    std::string tooLong = deep + "\\" + std::string(260 - deep.size() - 5, 'l') + ".lnk";
+    ASSERT_EQ(260u, tooLong.size());
     EXPECT_FALSE(CreateShortcut("C:\\x\\Krelvo.exe", tooLong.c_str(), "Krelvo"));
+    EXPECT_FALSE(PathExists(tooLong));
 
     char desktop[1024];
     ASSERT_TRUE(GetDesktopFolder(desktop));
