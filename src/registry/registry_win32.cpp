@@ -43,7 +43,7 @@ static HKEY OpenKeyForRead(HKEY root, const char* path) {
 static void CloseKey(HKEY key) { RegCloseKey(key); }
 
 void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
-                          const void* bytes, DWORD count) {
+                   const void* bytes, DWORD count) {
     HKEY key = CreateKeyForWrite(root, path);
     if (!key)
         return;
@@ -196,7 +196,7 @@ static void DeletionPass(HKEY parent, const char* name) {
     CloseKey(key);
     if (RegDeleteKeyA(parent, name) == ERROR_SUCCESS)
         deletedKeyCount++;
-    NoteRegistryChange('K', root, keyPath, nullptr);
+    NoteRegistryChange('K', parent, name, nullptr);
 }
 
 void DeleteRegTree(HKEY root, const char* path) {

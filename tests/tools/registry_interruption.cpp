@@ -21,9 +21,11 @@ void NoteRegistryChange(char operation, HKEY root, const char* path, const char*
     }
     changeCount++;
     if (logPath[0]) {
-        const char* rootName = root == HKEY_CLASSES_ROOT   ? "HKCR"
-                               : root == HKEY_CURRENT_USER ? "HKCU"
-                                                           : "HKLM";
+        // Tree deletion names a key below its parent's handle: "(parent)".
+        const char* rootName = root == HKEY_CLASSES_ROOT    ? "HKCR"
+                               : root == HKEY_CURRENT_USER  ? "HKCU"
+                               : root == HKEY_LOCAL_MACHINE ? "HKLM"
+                                                            : "(parent)";
         char line[1200];
         int length = _snprintf(line, sizeof(line) - 1, "%d %c %s\\%s|%s\r\n", changeCount, operation,
                                rootName, path, valueName ? valueName : "");
