@@ -96,14 +96,14 @@ static void StartRemovalScript(const char* scriptPath) {
     DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec));
     if (n >= sizeof(comspec))
         comspec[0] = '\0';
+    bool ntFamily = NtMajorVersion() != 0;
     char commandLine[InterpreterCommandSize];
-    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), comspec, scriptPath))
+    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), ntFamily, comspec, scriptPath))
         return;
 
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
-    bool ntFamily = NtMajorVersion() != 0;
     HANDLE nul = INVALID_HANDLE_VALUE;
     if (ntFamily) {
         startup.dwFlags = STARTF_USESHOWWINDOW;
