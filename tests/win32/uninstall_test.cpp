@@ -293,6 +293,35 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     FinishSelfRemoval(true);
 }
 
+// A German system: ANSI code page 1252 for the paths, OEM code page 850 in which the
+// interpreter reads the script. Wine takes both from the Unix locale, so ctest runs this suite
+// on its own under de_DE.UTF-8 (tests/CMakeLists.txt).
+class UninstallGerman : public Uninstall {
+protected:
+    UninstallGerman() {
+        folder = "C:\\Program Files\\Krelvo \xDC" "bersicht";  // "Übersicht"
+        program = folder + "\\uninstall.exe";
+    }
+};
+
+TEST_F(UninstallGerman, RemovesItselfWhereAnsiAndOemCodePagesDiffer) {
+    ASSERT_EQ(1252u, GetACP());
+    ASSERT_EQ(850u, GetOEMCP());
+    UseTempFolder("C:\\users\\J\xFCrgen\\Temp");  // "Jürgen"
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "\r\n"));
+    Run({IDYES});
+    if (!useProbe) {
+        FinishSelfRemoval(true);
+        return;
+    }
+    // The stand-in interpreter: the script holds the paths in code page 850, where "\x9A" is
+    // "Ü" and "\x81" is "ü".
+    ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+    std::string bytes = ReadBytes(script);
+    EXPECT_NE(std::string::npos, bytes.find("rd \"C:\\Program Files\\Krelvo \x9A" "bersicht\"\r\n")) << bytes;
+    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\Uninstall_Kvo.Bat\"")) << bytes;
+}
+
 TEST_F(Uninstall, HostileListDeletesNothingOutsideTheFolder) {
     File("Krelvo.exe");
     File("keep.txt");
