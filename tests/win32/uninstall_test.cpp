@@ -255,12 +255,16 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     File("Kvo.txt");
     File("Krelvo.hlp");
     File("krelvo.gid");
+    File("krelvo.fts");
     File("readonly.txt", FILE_ATTRIBUTE_READONLY);
     File("hidden.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     File("blanks.txt");
     File("docs\\a.txt");
     File("docs\\deep\\b.txt", FILE_ATTRIBUTE_READONLY);
     File("\xA4\xA4\xA4\xE5.txt");  // a Big5 name
+    // The language library the program has loaded: released before the files go.
+    ASSERT_TRUE(CopyFileA((TestFolder() + "fixtures\\kvolng_plain.dll").c_str(),
+                          (folder + "\\kvolng.dll").c_str(), FALSE));
     // A profile folder whose name the interpreter would split unless the script's path is
     // quoted so that it keeps its quotes.
     UseTempFolder("C:\\users\\Jo (Admin) & Co\\Temp");
@@ -269,7 +273,7 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
                            "docs\r\ndocs\\deep\r\nKrelvo.exe\r\nmissing.txt\r\nblanks.txt  \t\r\n"
                            "readonly.txt\nhidden.dat\r\nKvo.txt\r\nKrelvo.hlp\r\n\r\ndocs\\a.txt\r\n"
-                           "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\n"));
+                           "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\nkvolng.dll\r\n"));
     ASSERT_TRUE(WriteBytes(std::string(OutsideFolder) + "\\sibling.txt", "not ours"));
     Register();
     std::vector<std::string> registered = Registrations();
