@@ -31,10 +31,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine takes the ANSI code page from the Unix locale: zh_TW.UTF-8 gives code page 950.
-if ! locale -a 2>/dev/null | grep -qi '^zh_TW\.utf8$'; then
-  echo "generating locale zh_TW.UTF-8"
-  sed -i 's/^# *\(zh_TW.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^zh_TW.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_TW.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen >/dev/null
-fi
+# Wine takes the ANSI code page from the Unix locale: zh_TW.UTF-8 gives code page 950; the
+# self-removal runs once more under de_DE.UTF-8, whose ANSI (1252) and OEM (850) code pages differ.
+for wanted in zh_TW de_DE; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf8\$"; then
+    echo "generating locale $wanted.UTF-8"
+    sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen || echo "$wanted.UTF-8 UTF-8" >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+done

@@ -69,13 +69,13 @@ int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* 
     return out.length;
 }
 
-bool ComposeInterpreterCommand(char* commandLine, int capacity, const char* comspec,
+bool ComposeInterpreterCommand(char* commandLine, int capacity, bool ntFamily, const char* comspec,
                                const char* scriptPath) {
     ScriptText out = {commandLine, capacity, 0, false};
     Append(out, comspec);
-    Append(out, " /c \"");
+    Append(out, ntFamily ? " /c \"\"" : " /c \"");
     Append(out, scriptPath);
-    Append(out, "\"");
+    Append(out, ntFamily ? "\"\"" : "\"");
     AppendByte(out, '\0');
     return !out.overflow;
 }

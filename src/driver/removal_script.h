@@ -18,6 +18,10 @@ enum {
 int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* programPath,
                          const char* folder, const char* scriptPath);
 
-// `COMSPEC /c "script"` into commandLine (capacity bytes). False when it does not fit.
-bool ComposeInterpreterCommand(char* commandLine, int capacity, const char* comspec,
+// The interpreter's command line into commandLine (capacity bytes): `COMSPEC /c ""script""` on
+// the NT family, `COMSPEC /c "script"` on the older systems. The NT interpreter drops the first
+// and the last quote of such a line whenever the text between them holds one of & ( ) @ ^ |
+// (a profile folder such as "Jo (Admin)"); doubled, one pair is left in every case.
+// False when it does not fit.
+bool ComposeInterpreterCommand(char* commandLine, int capacity, bool ntFamily, const char* comspec,
                                const char* scriptPath);

@@ -66,6 +66,22 @@ static void DeleteListedFiles(FILE* list, const char* folder) {
     }
 }
 
+// Whether a path (below 1024 bytes) names the same file when its OEM form is read back in the
+// OEM code page. A character that the OEM code page lacks becomes "?" or a look-alike, and
+// the script would then name some other file.
+static bool ReadsTheSameInOem(const char* path) {
+    char oem[1024];
+    WCHAR ansiWide[1024];
+    WCHAR oemWide[1024];
+    int length = lstrlenA(path);
+    if (length == 0 || length >= static_cast<int>(sizeof(oem)))
+        return length == 0;
+    CharToOemBuffA(path, oem, static_cast<DWORD>(length));
+    int a = MultiByteToWideChar(CP_ACP, 0, path, length, ansiWide, 1024);
+    int o = MultiByteToWideChar(CP_OEMCP, 0, oem, length, oemWide, 1024);
+    return a > 0 && a == o && memcmp(ansiWide, oemWide, a * sizeof(WCHAR)) == 0;
+}
+
 // Writes the script; false when its file cannot be created or written whole.
 static bool WriteRemovalScript(const char* scriptPath, const char* programPath) {
     char folder[1024];
@@ -77,6 +93,12 @@ static bool WriteRemovalScript(const char* scriptPath, const char* programPath) 
                                       folder, scriptPath);
     if (length < 0)
         return false;
+    // The interpreter reads a batch file in the OEM code page, not the ANSI one the paths are
+    // in: where the two differ (1252 and 850, 1251 and 866) every non-ASCII character would
+    // make the lines miss their files. The script's text is converted unless a path cannot be
+    // said in the OEM code page; on code page 950 the bytes stay as they are.
+    if (ReadsTheSameInOem(programPath) && ReadsTheSameInOem(folder) && ReadsTheSameInOem(scriptPath))
+        CharToOemBuffA(script, script, static_cast<DWORD>(length));
     // Binary: the bytes go out exactly as composed, CR LF included.
     HANDLE file = CreateFileA(scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -96,14 +118,14 @@ static void StartRemovalScript(const char* scriptPath) {
     DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec));
     if (n >= sizeof(comspec))
         comspec[0] = '\0';
+    bool ntFamily = NtMajorVersion() != 0;
     char commandLine[InterpreterCommandSize];
-    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), comspec, scriptPath))
+    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), ntFamily, comspec, scriptPath))
         return;
 
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof(startup));
     startup.cb = sizeof(startup);
-    bool ntFamily = NtMajorVersion() != 0;
     HANDLE nul = INVALID_HANDLE_VALUE;
     if (ntFamily) {
         startup.dwFlags = STARTF_USESHOWWINDOW;

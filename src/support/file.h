@@ -8,6 +8,7 @@ public:
     virtual ~File();
 
     // Opens an existing file for reading, sharing read and write, with the sequential-scan hint.
+    // A file the object already holds is closed first.
     bool Open(const char* path);
     // The current position (64-bit).
     long long Tell();

@@ -9,6 +9,8 @@ File::~File() { Close(); }
 bool File::IsOpen() const { return handle != INVALID_HANDLE_VALUE; }
 
 bool File::Open(const char* path) {
+    // A file already held is released first, whether or not the new one opens.
+    Close();
     HANDLE h = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE)

@@ -9,8 +9,18 @@ void FormatWithText(char* destination, int capacity, const char* format, const c
     bool textPlaced = false;
     for (const char* p = format; *p && used < capacity - 1;) {
         if (p[0] == '%' && p[1] == 's' && !textPlaced) {
-            for (const char* t = text; *t && used < capacity - 1; t++)
-                destination[used++] = *t;
+            // The inserted text, too, is cut on a whole character only; once it is cut, the
+            // rest of the format is left out as well.
+            const char* t = text;
+            while (*t) {
+                const char* next = NextCharPos(t);
+                if (used + (next - t) > capacity - 1)
+                    break;
+                for (; t < next; t++)
+                    destination[used++] = *t;
+            }
+            if (*t)
+                break;
             textPlaced = true;
             p += 2;
             continue;

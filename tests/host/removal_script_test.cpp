@@ -72,16 +72,21 @@ TEST(RemovalScript, RootFolderAndBounds) {
 
 TEST(RemovalScript, InterpreterCommand) {
     char line[InterpreterCommandSize];
-    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), "C:\\windows\\system32\\cmd.exe",
+    // Older systems: the script path in one pair of quotes.
+    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), false, "C:\\WINDOWS\\COMMAND.COM",
                                           "C:\\Temp Dir\\Uninstall_Kvo.Bat"));
-    EXPECT_STREQ("C:\\windows\\system32\\cmd.exe /c \"C:\\Temp Dir\\Uninstall_Kvo.Bat\"", line);
+    EXPECT_STREQ("C:\\WINDOWS\\COMMAND.COM /c \"C:\\Temp Dir\\Uninstall_Kvo.Bat\"", line);
+    // NT family: doubled, so that cmd.exe keeps one pair around "Jo (Admin) & Co".
+    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), true, "C:\\windows\\system32\\cmd.exe",
+                                          "C:\\Jo (Admin) & Co\\Uninstall_Kvo.Bat"));
+    EXPECT_STREQ("C:\\windows\\system32\\cmd.exe /c \"\"C:\\Jo (Admin) & Co\\Uninstall_Kvo.Bat\"\"", line);
     // No COMSPEC: the line begins with " /c" and the start fails later, as it would anyway.
-    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), "", "C:\\T\\s.bat"));
+    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), false, "", "C:\\T\\s.bat"));
     EXPECT_STREQ(" /c \"C:\\T\\s.bat\"", line);
     std::string longest(1023, 'p');
-    EXPECT_TRUE(ComposeInterpreterCommand(line, sizeof(line), longest.c_str(), longest.c_str()));
+    EXPECT_TRUE(ComposeInterpreterCommand(line, sizeof(line), true, longest.c_str(), longest.c_str()));
     char small[16];
-    EXPECT_FALSE(ComposeInterpreterCommand(small, sizeof(small), "cmd.exe", "C:\\T\\s.bat"));
+    EXPECT_FALSE(ComposeInterpreterCommand(small, sizeof(small), false, "cmd.exe", "C:\\T\\s.bat"));
 }
 
 }  // namespace

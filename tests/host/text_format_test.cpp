@@ -28,6 +28,8 @@ TEST(FormatWithText, CutsToCapacityOnWholeCharacters) {
     EXPECT_EQ("abc", Format("%s", "abcdef", 4));
     // "\xB5\x4C" is one character; half of it is never kept.
     EXPECT_EQ("ab", Format("ab\xB5\x4C", "", 4));
+    // Nor of the inserted text (a program path in the warning), and the format stops there.
+    EXPECT_EQ("ab", Format("%s!", "ab\xB5\x4C", 4));
     EXPECT_EQ("", Format("x", "", 1));
 }
 

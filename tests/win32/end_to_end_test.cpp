@@ -22,13 +22,16 @@ using uninstall_tests::WriteBytes;
 const char* const kInstalledFiles[] = {"uninstall.exe", "Krelvo.exe", "kvoext.dll", "Kvo.txt",
                                        "license.txt", "order.txt", "krelvo.hlp"};
 
-// An installation folder with blanks in its path, as the installer leaves it.
+// An installation folder with blanks in its path, as the installer leaves it; or, given a
+// parent folder (made for the test), that folder's "Krelvo".
 struct Installation {
+    std::string parent;
     std::string folder;
-    Installation() {
+    explicit Installation(const char* parentFolder = nullptr) : parent(parentFolder ? parentFolder : "") {
         char programFiles[MAX_PATH] = "C:\\Program Files";
         SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, TRUE);
-        folder = std::string(programFiles) + "\\Krelvo Setup Test";
+        folder = parent.empty() ? std::string(programFiles) + "\\Krelvo Setup Test" : parent + "\\Krelvo";
+        CreateDirectoryA(parent.c_str(), nullptr);
         CreateDirectoryA(folder.c_str(), nullptr);
         CopyFileA(ProgramPath().c_str(), Path("uninstall.exe").c_str(), FALSE);
         CopyFileA((TestFolder() + "standin.exe").c_str(), Path("Krelvo.exe").c_str(), FALSE);
@@ -50,6 +53,7 @@ struct Installation {
         for (const char* name : {"Uninstall.lst", "kvonew.dat", "zipnew.dat", "ran.txt"})
             DeleteFileA(Path(name).c_str());
         RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryA(parent.c_str());
     }
 };
 
@@ -176,7 +180,8 @@ TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
 }
 
 TEST(EndToEndSetup, InteractiveSetupThenCompletionDialog) {
-    Installation installation;
+    // Where a 32-bit program lives on 64-bit Windows: parentheses in the program's path.
+    Installation installation("C:\\Program Files (x86)");
     RunningProgram program;
     ASSERT_TRUE(program.Start(installation.Program() + " /setup", installation.folder.c_str()));
     HWND setup = program.WaitForDialog(20000);

@@ -94,8 +94,18 @@ TEST_F(FileTest, ReadsSeeksAndTells) {
     EXPECT_EQ(2, file.Read(buffer, sizeof(buffer)));
     EXPECT_EQ(0, memcmp(buffer, "89", 2));
     EXPECT_EQ(0, file.Read(buffer, sizeof(buffer)));  // end of file
+    // Opening another file releases the first: nothing holds it open any more, so it can be
+    // deleted (it was opened without delete sharing).
+    std::string other = path + "2";
+    HANDLE h = CreateFileA(other.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+    ASSERT_TRUE(file.Open(other.c_str()));
+    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    EXPECT_EQ(0, file.Read(buffer, sizeof(buffer)));  // reads the new, empty file
     EXPECT_TRUE(file.Close());
     EXPECT_FALSE(file.IsOpen());
+    DeleteFileA(other.c_str());
 }
 
 TEST_F(FileTest, OpensAFileAnotherWriterHolds) {

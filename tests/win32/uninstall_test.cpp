@@ -82,6 +82,7 @@ class Uninstall : public ::testing::Test {
 protected:
     std::string folder = InstallFolder;
     std::string program = folder + "\\uninstall.exe";
+    std::string temp;  // the program's temporary folder when not the usual one
     std::string script = TempFolder() + "Uninstall_Kvo.Bat";
     std::string probeRecord = TempFolder() + "kvo-probe.txt";
     bool useProbe = !IsNtPrefix();
@@ -98,7 +99,18 @@ protected:
         Clean();
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        if (!temp.empty())
+            DeleteTree(temp.substr(0, temp.find('\\', strlen("C:\\users\\"))));
         CoUninitialize();
+    }
+
+    // Gives the program a temporary folder of its own (below C:\users, as a profile's is).
+    void UseTempFolder(const std::string& path) {
+        temp = path;
+        script = path + "\\Uninstall_Kvo.Bat";
+        for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        CreateDirectoryA(path.c_str(), nullptr);
     }
 
     void Clean() {
@@ -180,10 +192,20 @@ protected:
             SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
         }
+        std::string savedTmp = getenv("TMP") ? getenv("TMP") : "";
+        std::string savedTemp = getenv("TEMP") ? getenv("TEMP") : "";
+        if (!temp.empty()) {
+            SetEnvironmentVariableA("TMP", temp.c_str());
+            SetEnvironmentVariableA("TEMP", temp.c_str());
+        }
         RunningProgram running;
         bool started = running.Start("\"" + program + "\"", "C:\\");
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
+        if (!temp.empty()) {
+            SetEnvironmentVariableA("TMP", savedTmp.c_str());
+            SetEnvironmentVariableA("TEMP", savedTemp.c_str());
+        }
         std::string texts;
         if (!started) {
             ADD_FAILURE() << "cannot start " << program;
@@ -233,18 +255,25 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     File("Kvo.txt");
     File("Krelvo.hlp");
     File("krelvo.gid");
+    File("krelvo.fts");
     File("readonly.txt", FILE_ATTRIBUTE_READONLY);
     File("hidden.dat", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     File("blanks.txt");
     File("docs\\a.txt");
     File("docs\\deep\\b.txt", FILE_ATTRIBUTE_READONLY);
     File("\xA4\xA4\xA4\xE5.txt");  // a Big5 name
+    // The language library the program has loaded: released before the files go.
+    ASSERT_TRUE(CopyFileA((TestFolder() + "fixtures\\kvolng_plain.dll").c_str(),
+                          (folder + "\\kvolng.dll").c_str(), FALSE));
+    // A profile folder whose name the interpreter would split unless the script's path is
+    // quoted so that it keeps its quotes.
+    UseTempFolder("C:\\users\\Jo (Admin) & Co\\Temp");
     // Folders before their contents, a missing entry, trailing blanks, CR LF and LF endings.
     File("Uninstall.lst");
     ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
                            "docs\r\ndocs\\deep\r\nKrelvo.exe\r\nmissing.txt\r\nblanks.txt  \t\r\n"
                            "readonly.txt\nhidden.dat\r\nKvo.txt\r\nKrelvo.hlp\r\n\r\ndocs\\a.txt\r\n"
-                           "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\n"));
+                           "docs\\deep\\b.txt\r\nempty\r\n\xA4\xA4\xA4\xE5.txt\r\nuninstall.exe\r\nkvolng.dll\r\n"));
     ASSERT_TRUE(WriteBytes(std::string(OutsideFolder) + "\\sibling.txt", "not ours"));
     Register();
     std::vector<std::string> registered = Registrations();
@@ -266,6 +295,35 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     EXPECT_EQ(std::vector<std::string>(), left);
     EXPECT_TRUE(PathExists(std::string(OutsideFolder) + "\\sibling.txt"));
     FinishSelfRemoval(true);
+}
+
+// A German system: ANSI code page 1252 for the paths, OEM code page 850 in which the
+// interpreter reads the script. Wine takes both from the Unix locale, so ctest runs this suite
+// on its own under de_DE.UTF-8 (tests/CMakeLists.txt).
+class UninstallGerman : public Uninstall {
+protected:
+    UninstallGerman() {
+        folder = "C:\\Program Files\\Krelvo \xDC" "bersicht";  // "Übersicht"
+        program = folder + "\\uninstall.exe";
+    }
+};
+
+TEST_F(UninstallGerman, RemovesItselfWhereAnsiAndOemCodePagesDiffer) {
+    ASSERT_EQ(1252u, GetACP());
+    ASSERT_EQ(850u, GetOEMCP());
+    UseTempFolder("C:\\users\\J\xFCrgen\\Temp");  // "Jürgen"
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "\r\n"));
+    Run({IDYES});
+    if (!useProbe) {
+        FinishSelfRemoval(true);
+        return;
+    }
+    // The stand-in interpreter: the script holds the paths in code page 850, where "\x9A" is
+    // "Ü" and "\x81" is "ü".
+    ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+    std::string bytes = ReadBytes(script);
+    EXPECT_NE(std::string::npos, bytes.find("rd \"C:\\Program Files\\Krelvo \x9A" "bersicht\"\r\n")) << bytes;
+    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\Uninstall_Kvo.Bat\"")) << bytes;
 }
 
 TEST_F(Uninstall, HostileListDeletesNothingOutsideTheFolder) {
@@ -333,7 +391,9 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     EXPECT_EQ(ExpectedScript(), ReadBytes(script));
     std::string record = ReadBytes(probeRecord);
     std::string probe = TestFolder() + "interpreter_probe.exe";
-    EXPECT_EQ(probe + " /c \"" + script + "\"\n", record.substr(0, record.find('\n') + 1));
+    // The NT family's interpreter drops one pair of quotes around the script path, so it gets two.
+    std::string quote = IsNtPrefix() ? "\"\"" : "\"";
+    EXPECT_EQ(probe + " /c " + quote + script + quote + "\n", record.substr(0, record.find('\n') + 1));
     // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
     // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
     std::string started = IsNtPrefix() ? "\n1\n0\n" : "\n256\n0\n2\n";
