@@ -48,8 +48,10 @@ static void SaveAssociation(const char* extension, const char* shellNewPath,
 // Before our own new-file entry replaces the ShellNew key of .kvo or .zip: a foreign entry
 // given as template bytes ("Data", without "FileName" or "NullFile") is kept in the record,
 // with its type, or installing ours would lose it for good. The first one kept stays (a later
-// run finds our own entry there); values larger than the bound are not kept.
-static void SaveNewFileData(int index, const char* shellNewPath, const char* savedPath) {
+// run finds our own entry there); values larger than the bound are not kept. wasOurs: the
+// extension was ours before this run, so bytes equal to our template are our own entry.
+static void SaveNewFileData(int index, bool wasOurs, const char* shellNewPath,
+                            const char* savedPath) {
     unsigned char data[SavedShellNewDataSize];
     DWORD dataSize = 0;
     DWORD type = REG_NONE;
@@ -63,10 +65,11 @@ static void SaveNewFileData(int index, const char* shellNewPath, const char* sav
     if (!ReadRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, sizeof(data), &dataSize,
                       &type))
         return;
-    // Our own entry of the 95/98 form, from an earlier run.
+    // Our own entry of the 95/98 form, from an earlier run. Taken over from another handler,
+    // the same bytes are that handler's: the system's own entry for .zip is such an empty archive.
     const unsigned char* own = index == 0 ? KvoTemplate : ZipTemplate;
     DWORD ownSize = index == 0 ? KvoTemplateSize : ZipTemplateSize;
-    if (type == REG_BINARY && dataSize == ownSize && memcmp(data, own, ownSize) == 0)
+    if (wasOurs && type == REG_BINARY && dataSize == ownSize && memcmp(data, own, ownSize) == 0)
         return;
     WriteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", type, data, dataSize);
 }
@@ -106,8 +109,14 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
 static void Associate(const SetupOptions& options, int index, const char* extension,
                       const char* shellNewPath, const char* savedPath) {
     // Already ours: the record of the handler from before the first run stays.
-    if (!IsOwnClass(extension))
+    bool wasOurs = IsOwnClass(extension);
+    if (!wasOurs)
         SaveAssociation(extension, shellNewPath, savedPath);
+    // The whole record before the class is taken: cut off after that write, a rerun finds the
+    // extension ours and could no longer tell a foreign "Data" from our own.
+    bool newFileEntry = options.ShellExt && index <= 1;
+    if (newFileEntry)
+        SaveNewFileData(index, wasOurs, shellNewPath, savedPath);
     WriteRegString(HKEY_CLASSES_ROOT, extension, "", index == 1 ? "Krelvo.ZIP" : "Krelvo");
     DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
     if (index == 0) {
@@ -119,10 +128,8 @@ static void Associate(const SetupOptions& options, int index, const char* extens
             DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
         }
     }
-    if (options.ShellExt && index <= 1) {
-        SaveNewFileData(index, shellNewPath, savedPath);
+    if (newFileEntry)
         InstallNewFileEntry(index, shellNewPath);
-    }
 }
 
 static void Release(int index, const char* extension, const char* shellNewPath,

@@ -100,7 +100,8 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
 }
 
 // The previous handlers of a user's system: classes, content types, and new-file entries of
-// each kind (a file name, a null file, a "Data" value); .iso belongs to another program.
+// each kind (a file name, a null file, a "Data" value: for .zip the system's own empty archive,
+// the same bytes as our template); .iso belongs to another program.
 void SeedPreviousHandlers() {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
