@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -47,6 +48,41 @@ CodePage Big5() {
     return codePage;
 }
 
+std::string ReadFile(const std::string& path) {
+    std::string bytes;
+    FILE* f = fopen(path.c_str(), "rb");
+    EXPECT_NE(nullptr, f) << path;
+    int c;
+    while (f && (c = fgetc(f)) != EOF)
+        bytes.push_back(static_cast<char>(c));
+    if (f)
+        fclose(f);
+    return bytes;
+}
+
+// UTF-8 (no characters beyond U+FFFF) as UTF-16LE with its byte order mark.
+std::string Utf16(const std::string& utf8) {
+    std::string out = "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size();) {
+        unsigned c = static_cast<unsigned char>(utf8[i]);
+        int n = c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        c &= n == 3 ? 0x0F : n == 2 ? 0x1F : 0x7F;
+        for (int k = 1; k < n; k++)
+            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>(c >> 8));
+        i += n;
+    }
+    return out;
+}
+
+std::string ScriptError(const std::string& name, const std::string& bytes) {
+    std::vector<TextItem> items;
+    std::string error;
+    EXPECT_FALSE(ReadResourceScript(WriteTestFile(name, bytes).c_str(), &items, &error)) << name;
+    return error;
+}
+
 TEST(LngtoolTexts, ScriptReadAsTheResourceCompilerStoresIt) {
     std::vector<KeyedText> texts = ProgramTexts(950);
     // The direction and scale keys every translator needs.
@@ -79,19 +115,70 @@ TEST(LngtoolTexts, ScriptReadAsTheResourceCompilerStoresIt) {
     }
 }
 
+// The program's script saved as Visual Studio saves scripts (UTF-16LE with its byte order mark),
+// and as UTF-8 with a mark: the same texts, its #includes read next to it. A NUL byte is an error
+// with its line, in either encoding, not a word that never ends.
+TEST(LngtoolTexts, ScriptEncodingsAndNulBytes) {
+    std::vector<TextItem> expected, items;
+    std::string error;
+    ASSERT_TRUE(ReadResourceScript(programScript, &expected, &error)) << error;
+    const char* const parts[] = {"uninstall.rc", "setup_dialog.rc", "context_items_dialog.rc", "done_dialog.rc",
+                                 "resource.h"};
+    for (int utf16 = 0; utf16 < 2; utf16++) {
+        std::string folder = "script" + std::to_string(utf16);
+        mkdir((::testing::TempDir() + folder).c_str(), 0700);
+        for (const char* part : parts) {
+            std::string bytes = ReadFile(KVO_SOURCE_DIR "/src/resources/" + std::string(part));
+            WriteTestFile(folder + "/" + part, utf16 ? Utf16(bytes) : "\xEF\xBB\xBF" + bytes);
+        }
+        items.clear();
+        ASSERT_TRUE(ReadResourceScript((::testing::TempDir() + folder + "/uninstall.rc").c_str(), &items, &error))
+                << error;
+        ASSERT_EQ(expected.size(), items.size()) << folder;
+        for (size_t i = 0; i < items.size(); i++) {
+            EXPECT_EQ(expected[i].what, items[i].what) << folder;
+            EXPECT_EQ(expected[i].text, items[i].text) << folder << " " << items[i].what;
+        }
+    }
+    std::string script = "STRINGTABLE\nBEGIN\n  1 \"a\"\n";
+    EXPECT_NE(std::string::npos, ScriptError("nul.rc", script + std::string("  2 x\0y\nEND\n", 10)).find("nul.rc:4: NUL byte"));
+    EXPECT_NE(std::string::npos, ScriptError("nul16.rc", Utf16(script + "  2 \"\xE5\xA3\x93\"\n") + std::string("\0\0", 2))
+                                         .find("nul16.rc:5: NUL byte"));
+    // UTF-16LE without its mark: NUL bytes from the first character on.
+    EXPECT_NE(std::string::npos, ScriptError("nobom.rc", Utf16(script).substr(2)).find("nobom.rc:1: NUL byte"));
+    EXPECT_NE(std::string::npos, ScriptError("odd.rc", Utf16(script) + "E").find("odd.rc:4: "));
+    EXPECT_NE(std::string::npos, ScriptError("surrogate.rc", Utf16(script) + std::string("\x00\xD8" "E\0", 4)).find("surrogate.rc:4: "));
+}
+
 TEST(LngtoolTexts, OtherCodePagesAndFaults) {
-    std::string warnings;
+    std::string warnings, error;
     std::vector<KeyedText> texts = ProgramTexts(1252, &warnings);
     // Characters code page 1252 lacks become '?', as the system's conversion makes them.
     EXPECT_EQ("???? Krelvo", Find(texts, "", "string 5104")->bytes);
     EXPECT_NE(std::string::npos, warnings.find("string 5104"));
+    EXPECT_TRUE(Find(texts, "", "string 5104")->keyKnown);
+    // Where Windows may put a look-alike (best fit: "，" becomes ","), iconv's '?' is not what the
+    // program sees: no key is claimed, in the listing or the template, and the warning says who
+    // gives the right one.
+    const KeyedText* firstTime = Find(texts, "DONEDLG", "control 5", true);
+    ASSERT_NE(nullptr, firstTime);
+    EXPECT_FALSE(firstTime->keyKnown);
+    EXPECT_NE(std::string::npos, warnings.find("DONEDLG " + firstTime->item.what + ", which Windows may turn into "
+                                               "look-alikes: this tool cannot compute the key")) << warnings;
+    EXPECT_EQ(std::string::npos, warnings.find("DONEDLG " + firstTime->item.what + "; the program sees")) << warnings;
+    EXPECT_NE(std::string::npos, warnings.find("lngtool.exe keys --cp 1252")) << warnings;
+    EXPECT_FALSE(Find(texts, "SETUPDLG", "control 27 (5120)")->keyKnown);
+    CodePage western;
+    ASSERT_TRUE(OpenCodePage(1252, &western, &error));
+    EXPECT_EQ(std::string::npos, KeysListing(texts).find(firstTime->key));
+    EXPECT_NE(std::string::npos, KeysListing(texts).find("-------- $ DONEDLG"));
+    EXPECT_EQ(std::string::npos, MakeTemplate(texts, nullptr, western).find(firstTime->key));
     // Lead bytes: Big5 from 0x81 to 0xFE (as Windows has them), none in 1252 (from iconv).
     CodePage big5 = Big5();
     EXPECT_TRUE(big5.multiByte);
     EXPECT_TRUE(big5.lead[0x81] && big5.lead[0xFE] && big5.lead[0xA5]);
     EXPECT_FALSE(big5.lead[0x80] || big5.lead[0x5C] || big5.lead[0xFF]);
     CodePage latin;
-    std::string error;
     ASSERT_TRUE(OpenCodePage(1252, &latin, &error));
     EXPECT_FALSE(latin.multiByte);
     EXPECT_FALSE(OpenCodePage(12345, &latin, &error));
@@ -110,13 +197,17 @@ TEST(LngtoolTemplate, ReadBackByTheProgramsReader) {
     language.LoadFile(path.c_str());
     ASSERT_TRUE(language.IsLoaded());
     bool sawTrailBackslash = false;
+    std::vector<std::string> indexedKeys;
+    for (int i = 0; i < language.EntryLineCount(); i++)
+        indexedKeys.push_back(std::string(language.SectionText() + language.EntryLineOffset(i), 8));
     for (const KeyedText& k : texts) {
         if (k.item.what == "scale" || k.item.what == "direction")
             continue;
         for (size_t i = 0; i + 1 < k.bytes.size(); i++)
             sawTrailBackslash |= codePage.lead[static_cast<unsigned char>(k.bytes[i])] && k.bytes[i + 1] == '\\';
         char out[1024];
-        // Found under its key: a marked copy of the bytes proves the entry, not the fallback.
+        // Found under its key (the built-in text is also what a missing entry gives).
+        EXPECT_NE(indexedKeys.end(), std::find(indexedKeys.begin(), indexedKeys.end(), k.key)) << k.item.what;
         language.Translate(out, sizeof(out), k.bytes.c_str(), k.item.context.empty() ? nullptr : k.item.context.c_str(), k.item.kind);
         EXPECT_EQ(k.bytes, out) << k.item.what;
     }

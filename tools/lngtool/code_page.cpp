@@ -48,13 +48,25 @@ bool OpenCodePage(int number, CodePage* codePage, std::string* error) {
     return true;
 }
 
+// A character whose conversion Windows surely makes '?' where the code page lacks it: a CJK
+// ideograph, for a single-byte code page (Windows' best-fit tables of those give look-alikes for
+// Latin letters, punctuation and fullwidth forms, never for ideographs).
+static bool SurelyDefaulted(const unsigned char* utf8, size_t n, bool multiByte) {
+    if (multiByte || n != 3)
+        return false;
+    unsigned c = (utf8[0] & 0x0Fu) << 12 | (utf8[1] & 0x3Fu) << 6 | (utf8[2] & 0x3Fu);
+    return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF);
+}
+
 // Converts character by character so that one the target lacks becomes one replacement byte.
-static bool Convert(const char* to, const char* from, const std::string& input, std::string* output,
-                    const unsigned char* lead) {
+// lead: the source code page's lead bytes, or null for UTF-8 input; target: the code page
+// converted to (null when converting to UTF-8), which decides how certain a replacement is.
+static Conversion Convert(const char* to, const char* from, const std::string& input, std::string* output,
+                          const unsigned char* lead, const CodePage* target) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
-    bool complete = true;
+        return ConvertedUncertain;
+    Conversion result = ConvertedExactly;
     size_t i = 0;
     while (i < input.size()) {
         // One character: a UTF-8 sequence, or one or two bytes of the code page.
@@ -75,22 +87,27 @@ static bool Convert(const char* to, const char* from, const std::string& input, 
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) || inLeft) {
             output->push_back('?');
-            complete = false;
+            bool surely = target && SurelyDefaulted(reinterpret_cast<const unsigned char*>(input.data() + i), n,
+                                                    target->multiByte);
+            if (!surely)
+                result = ConvertedUncertain;
+            else if (result == ConvertedExactly)
+                result = ConvertedWithDefaults;
         } else {
             output->append(out, outp);
         }
         i += n;
     }
     iconv_close(cd);
-    return complete;
+    return result;
 }
 
-bool ToCodePage(const CodePage& codePage, const std::string& utf8, std::string* bytes) {
-    return Convert(IconvName(codePage.number).c_str(), "UTF-8", utf8, bytes, nullptr);
+Conversion ToCodePage(const CodePage& codePage, const std::string& utf8, std::string* bytes) {
+    return Convert(IconvName(codePage.number).c_str(), "UTF-8", utf8, bytes, nullptr, &codePage);
 }
 
 std::string FromCodePage(const CodePage& codePage, const std::string& bytes) {
     std::string utf8;
-    Convert("UTF-8", IconvName(codePage.number).c_str(), bytes, &utf8, codePage.lead);
+    Convert("UTF-8", IconvName(codePage.number).c_str(), bytes, &utf8, codePage.lead, nullptr);
     return utf8;
 }

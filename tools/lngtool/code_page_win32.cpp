@@ -39,8 +39,10 @@ static bool Convert(UINT from, UINT to, const std::string& input, std::string* o
     return !defaulted;
 }
 
-bool ToCodePage(const CodePage& codePage, const std::string& utf8, std::string* bytes) {
-    return Convert(CP_UTF8, static_cast<UINT>(codePage.number), utf8, bytes);
+// The system's own conversion, best fit included: what the program sees, so every key is known.
+Conversion ToCodePage(const CodePage& codePage, const std::string& utf8, std::string* bytes) {
+    return Convert(CP_UTF8, static_cast<UINT>(codePage.number), utf8, bytes) ? ConvertedExactly
+                                                                             : ConvertedWithDefaults;
 }
 
 std::string FromCodePage(const CodePage& codePage, const std::string& bytes) {

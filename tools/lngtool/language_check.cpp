@@ -166,8 +166,12 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
             c.Add(nul, "a NUL byte ends the section here: nothing after it is read");
 
         std::map<std::string, const KeyedText*> known;
-        for (const KeyedText& k : texts)
-            known[k.key] = &k;
+        bool unknownKeys = false;
+        for (const KeyedText& k : texts) {
+            if (k.keyKnown)
+                known[k.key] = &k;
+            unknownKeys |= !k.keyKnown;
+        }
         std::map<std::string, int> firstLine;
         // The index is in key order; lines are judged in file order, so that "first" is first.
         struct Line {
@@ -218,7 +222,11 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
             firstLine[key] = lineNumber;
             auto found = known.find(key);
             if (found == known.end()) {
-                c.Add(fileOffset, "key " + key + " matches no text of the program");
+                c.Add(fileOffset, "key " + key + " matches no text of the program" +
+                                      std::string(unknownKeys ? " whose key this tool knows in code page " +
+                                                                    std::to_string(codePage.number) +
+                                                                    " (lngtool.exe check knows them all)"
+                                                              : ""));
                 continue;
             }
             if (end - line < 11 || line[9] != '"' || !memchr(line + 10, '"', static_cast<size_t>(end - line - 10)))

@@ -10,10 +10,18 @@ std::vector<KeyedText> MakeKeyedTexts(const std::vector<TextItem>& items, const 
     for (const TextItem& item : items) {
         KeyedText k;
         k.item = item;
-        if (!ToCodePage(codePage, item.text, &k.bytes))
-            *warnings += "warning: code page " + std::to_string(codePage.number) + " lacks characters of " +
-                         (item.context.empty() ? "" : item.context + " ") + item.what +
+        Conversion conversion = ToCodePage(codePage, item.text, &k.bytes);
+        k.keyKnown = conversion != ConvertedUncertain;
+        std::string cp = std::to_string(codePage.number);
+        std::string where = (item.context.empty() ? "" : item.context + " ") + item.what;
+        if (conversion == ConvertedWithDefaults)
+            *warnings += "warning: code page " + cp + " lacks characters of " + where +
                          "; the program sees them as '?'\n";
+        else if (conversion == ConvertedUncertain)
+            *warnings += "warning: code page " + cp + " lacks characters of " + where +
+                         ", which Windows may turn into look-alikes: this tool cannot compute the key and "
+                         "gives none; lngtool.exe keys --cp " + cp +
+                         " (the Windows build, which converts as the program does) gives the right one\n";
         MakeLookupKey(k.key, item.kind, item.context.empty() ? nullptr : item.context.c_str(),
                       k.bytes.c_str());
         bool repeated = false;
@@ -45,7 +53,7 @@ std::string KeysListing(const std::vector<KeyedText>& texts) {
     std::string out;
     for (const KeyedText& k : texts) {
         char head[128];
-        snprintf(head, sizeof(head), "%s %c %-12s %-20s ", k.key, k.item.kind,
+        snprintf(head, sizeof(head), "%s %c %-12s %-20s ", k.keyKnown ? k.key : "--------", k.item.kind,
                  k.item.context.empty() ? "-" : k.item.context.c_str(), k.item.what.c_str());
         out += head + EscapeEntryText(k.item.text) + "\n";
     }
@@ -80,6 +88,12 @@ std::string MakeTemplate(const std::vector<KeyedText>& texts,
             entry = "100*100";
         } else {
             comment += ": " + EscapeEntryText(k.bytes);
+        }
+        if (!k.keyKnown) {
+            // No entry under a key that may not be the program's.
+            out += comment + "\r\n; no entry: the key depends on how Windows converts characters that code page " +
+                   std::to_string(codePage.number) + " lacks; lngtool.exe template makes it\r\n";
+            continue;
         }
         const KeyedText* t = Counterpart(translations, k.item);
         if (t && k.item.what != "scale" && k.item.what != "direction")

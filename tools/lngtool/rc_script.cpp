@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 
 #include "lngtool.h"
@@ -22,6 +23,7 @@ struct Script {
     std::vector<Token> tokens;
     std::map<std::string, std::string> defines;
     int depth = 0;
+    ScriptFileReader readFile;
 };
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
@@ -36,9 +38,86 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     return true;
 }
 
+// The folder part of a path, with its separator. Windows takes backslashes (and the colon of a
+// drive) as separators too; elsewhere a backslash is part of a file name.
 std::string FolderOf(const std::string& path) {
+#ifdef _WIN32
+    size_t slash = path.find_last_of("/\\:");
+#else
     size_t slash = path.find_last_of('/');
+#endif
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string LineError(const std::string& path, int line, const char* message) {
+    return path + ":" + std::to_string(line) + ": " + message;
+}
+
+void AppendUtf8(std::string* out, unsigned long c) {
+    if (c < 0x80) {
+        out->push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out->push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out->push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out->push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+const char nulMessage[] =
+    "NUL byte: a resource script is read as UTF-8, or as UTF-16LE when it begins with its byte order mark";
+
+// A script's bytes as UTF-8 text: UTF-16LE after its byte order mark (as Visual Studio saves
+// scripts), otherwise UTF-8 with or without its mark. The text then holds no NUL, which the
+// tokenizer relies on; a NUL, a cut UTF-16 unit or a lone surrogate is an error with its line.
+bool DecodeScript(const std::string& raw, const std::string& path, std::string* text, std::string* error) {
+    text->clear();
+    if (raw.size() >= 2 && static_cast<unsigned char>(raw[0]) == 0xFF && static_cast<unsigned char>(raw[1]) == 0xFE) {
+        int line = 1;
+        size_t i = 2;
+        while (i < raw.size()) {
+            if (i + 1 >= raw.size()) {
+                *error = LineError(path, line, "UTF-16LE script ends in the middle of a character");
+                return false;
+            }
+            unsigned long c = static_cast<unsigned char>(raw[i]) | static_cast<unsigned char>(raw[i + 1]) << 8;
+            i += 2;
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < raw.size()) {
+                unsigned long low = static_cast<unsigned char>(raw[i]) | static_cast<unsigned char>(raw[i + 1]) << 8;
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                }
+            }
+            if (c >= 0xD800 && c <= 0xDFFF) {
+                *error = LineError(path, line, "UTF-16LE script holds a lone surrogate");
+                return false;
+            }
+            if (c == 0) {
+                *error = LineError(path, line, nulMessage);
+                return false;
+            }
+            line += c == '\n';
+            AppendUtf8(text, c);
+        }
+        return true;
+    }
+    size_t start = raw.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    size_t nul = raw.find('\0', start);
+    if (nul != std::string::npos) {
+        int line = 1 + static_cast<int>(std::count(raw.begin(), raw.begin() + static_cast<long>(nul), '\n'));
+        *error = LineError(path, line, nulMessage);
+        return false;
+    }
+    text->assign(raw, start, std::string::npos);
+    return true;
 }
 
 bool EndsWith(const std::string& s, const char* tail) {
@@ -102,7 +181,7 @@ size_t ReadLiteral(const std::string& s, size_t i, std::string* out) {
     return i;
 }
 
-bool Tokenize(Script* script, const std::string& path, std::string* error);
+bool Tokenize(Script* script, const std::string& path, bool optional, std::string* error);
 
 // A preprocessor line: #include of another script or of a header (for its #defines), #define.
 void Directive(Script* script, const std::string& line, const std::string& folder, std::string* error) {
@@ -121,11 +200,7 @@ void Directive(Script* script, const std::string& line, const std::string& folde
         std::string name(p + 1, end);
         // System headers (<...>) are not read, nor headers found only on the resource
         // compiler's include path: their names stay unresolved. Scripts must be found.
-        FILE* probe = fopen((folder + name).c_str(), "rb");
-        if (probe)
-            fclose(probe);
-        if (probe || !EndsWith(name, ".h"))
-            Tokenize(script, folder + name, error);
+        Tokenize(script, folder + name, EndsWith(name, ".h"), error);
     } else if (strcmp(word, "define") == 0) {
         char name[128] = {}, value[128] = {};
         if (sscanf(p, "%127s %127s", name, value) == 2)
@@ -133,12 +208,18 @@ void Directive(Script* script, const std::string& line, const std::string& folde
     }
 }
 
-bool Tokenize(Script* script, const std::string& path, std::string* error) {
-    std::string s;
-    if (!ReadWholeFile(path, &s)) {
+// Appends the tokens of the script at path, and of what it includes. An optional file (a
+// header) that cannot be read is passed over.
+bool Tokenize(Script* script, const std::string& path, bool optional, std::string* error) {
+    std::string raw, s;
+    if (!script->readFile(path, &raw)) {
+        if (optional)
+            return true;
         *error = "cannot read " + path;
         return false;
     }
+    if (!DecodeScript(raw, path, &s, error))
+        return false;
     if (++script->depth > 16) {
         *error = "#include nested too deeply at " + path;
         return false;
@@ -192,7 +273,10 @@ bool Tokenize(Script* script, const std::string& path, std::string* error) {
             i++;
         } else {
             size_t start = i;
-            while (i < s.size() && !strchr(" \t\r\n,\"", s[i]))
+            // memchr, not strchr: strchr finds a NUL byte (its terminator), and no word would
+            // ever advance past it.
+            static const char stops[6] = {' ', '\t', '\r', '\n', ',', '"'};
+            while (i < s.size() && !memchr(stops, s[i], sizeof(stops)))
                 i++;
             script->tokens.push_back(Token{Word, s.substr(start, i - start)});
         }
@@ -240,10 +324,12 @@ bool IsTranslatedDialog(const std::string& name) {
     return name == "SETUPDLG" || name == "CONTEXTITEMS" || name == "DONEDLG";
 }
 
-bool ReadResourceScript(const char* path, std::vector<TextItem>* items, std::string* error) {
+bool ReadResourceScript(const char* path, std::vector<TextItem>* items, std::string* error,
+                        ScriptFileReader readFile) {
     Script script;
+    script.readFile = readFile ? readFile : ReadWholeFile;
     error->clear();
-    if (!Tokenize(&script, path, error))
+    if (!Tokenize(&script, path, false, error))
         return false;
     const std::vector<Token>& t = script.tokens;
     std::vector<std::string> dialogs;
