@@ -103,6 +103,9 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
 // each kind (a file name, a null file, a "Data" value: for .zip the system's own empty archive,
 // the same bytes as our template); .iso belongs to another program.
 void SeedPreviousHandlers() {
+    // Each seeded key whole, whatever earlier runs in this prefix left in it.
+    for (const char* ext : {".zip", ".cab", ".arj", ".gz", ".iso"})
+        WipeRegTree(HKEY_CLASSES_ROOT, ext);
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
     const BYTE emptyZip[22] = {0x50, 0x4B, 0x05, 0x06};
