@@ -12,7 +12,9 @@ if [ "$KVO_WINE_ARCH" = win32 ]; then
     { echo "$build/uninstall.exe is not the shipped $shipped" >&2; exit 1; }
   tested="Tested: the shipped build/win32/uninstall.exe itself, in 32-bit Wine prefixes posing as the NT family and as Windows 98"
 else
-  tested="Tested: the x86-64 build of the same sources in 64-bit Wine; this machine does not run 32-bit programs, so the shipped build/win32/uninstall.exe was only checked statically"
+  why="this machine does not run 32-bit programs"
+  /usr/lib/wine/wine --version >/dev/null 2>&1 && why="KVO_WINE_ARCH=win64 was asked for"
+  tested="Tested: the x86-64 build of the same sources in 64-bit Wine ($why), so the shipped build/win32/uninstall.exe was only checked statically"
 fi
 
 status=0
