@@ -3,6 +3,7 @@
 #include "driver/program.h"
 #include "lang/message_text.h"
 #include "support/format_text.h"
+#include "support/system.h"
 
 bool SilentSetup;
 char ProgramGroupPath[1024];
@@ -11,8 +12,7 @@ HFONT BoldFont;
 
 void ShowManualDeletionWarning() {
     char programPath[1024];
-    DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
-    programPath[n < sizeof(programPath) ? n : sizeof(programPath) - 1] = '\0';
+    GetProgramPath(programPath);  // empty when it cannot be had whole
 
     // 5105, a line break, then 5106 with the program path; cut to the buffer, never overrun.
     // Translated messages are data: their "%s" is filled without handing them to printf.

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "support/system.h"
 #include "support/text.h"
 
 HINSTANCE ResourceModule;
@@ -17,8 +18,7 @@ void ExtResource::Load(HINSTANCE instance, const char* path) {
         if (whole)
             strcpy(libraryPath, path);
     } else {
-        DWORD n = GetModuleFileNameA(nullptr, libraryPath, sizeof(libraryPath));
-        whole = n > 0 && n < sizeof(libraryPath);  // a full buffer may lack its terminator (XP)
+        whole = GetProgramPath(libraryPath);
     }
     const char libraryName[] = "kvolng.dll";
     HMODULE library = nullptr;

@@ -14,10 +14,8 @@ void LanguageResources::Load(const char* fileName) {
     if (strchr(fileName, '\\')) {
         LoadFile(fileName);
     } else {
-        DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-        // A full buffer may come back unterminated (XP); such a path is too long to use anyway.
         char* slash = nullptr;
-        if (n > 0 && n < sizeof(path)) {
+        if (GetProgramPath(path)) {
             // By character: a trail byte 0x5C of a double-byte character is no folder divider.
             for (char* p = path; *p; p = IsMultiByteCodePage() ? NextCharPos(p) : p + 1) {
                 if (*p == '\\')

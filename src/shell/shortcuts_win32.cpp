@@ -114,9 +114,7 @@ static void PlaceProgramGroup(const char* programsFolder, const char* const* lin
 
 void SetShortcuts(const SetupOptions& options, char* programGroupPath) {
     char modulePath[1024];
-    DWORD n = GetModuleFileNameA(nullptr, modulePath, sizeof(modulePath));
-    if (n == 0 || n >= sizeof(modulePath))
-        modulePath[0] = '\0';
+    GetProgramPath(modulePath);  // empty when it cannot be had whole
     // Targets beside the program; an empty one (path too long) writes no link.
     char targets[3][1024];
     static const char* const targetNames[3] = {"Krelvo.exe", "Krelvo.hlp", "Kvo.txt"};

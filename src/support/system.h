@@ -13,5 +13,10 @@ int CompareIgnoreCase(const char* a, const char* b);
 // The system's major version on the NT family, 0 on the 95/98/Me family. Asks the system once.
 int NtMajorVersion();
 
+// The running program file's full path into a 1024-byte buffer; false, and the buffer empty,
+// when it cannot be had whole (a full buffer means the path was cut, and before Vista it may
+// also lack its terminator).
+bool GetProgramPath(char* path /* 1024 bytes */);
+
 // Ends the process at once with this exit code (ExitProcess; _exit natively).
 [[noreturn]] void EndProcess(int exitCode);

@@ -22,6 +22,17 @@ struct LeadByteTableFiller {
 } leadByteTableFiller;
 }  // namespace
 
+bool GetProgramPath(char* path) {
+    const DWORD size = 1024;
+    DWORD length = GetModuleFileNameA(nullptr, path, size);
+    if (length == 0 || length >= size) {
+        path[0] = '\0';
+        return false;
+    }
+    path[length] = '\0';
+    return true;
+}
+
 void EndProcess(int exitCode) {
     ExitProcess(static_cast<UINT>(exitCode));
 }
