@@ -171,6 +171,48 @@ bool RegKeyExists(HKEY root, const char* path) {
     return true;
 }
 
+int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nameSize,
+                 void* buffer, DWORD bufferSize, DWORD* count, DWORD* type) {
+    typedef LONG(WINAPI * EnumValueFunction)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,
+                                             LPDWORD);
+    HKEY key = OpenKeyForRead(root, path);
+    if (!key)
+        return RegValueEnd;
+    // Reached at run time: the import table holds only functions checked against the export
+    // tables of Windows 95 and NT 4.0. Without it nothing can be listed, and callers keep off.
+    EnumValueFunction enumValue = reinterpret_cast<EnumValueFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegEnumValueA")));
+    int result = RegValueUnreadable;
+    if (enumValue) {
+        DWORD nameLength = nameSize;
+        DWORD size = bufferSize;
+        DWORD storedType = REG_NONE;
+        LONG status = enumValue(key, index, name, &nameLength, nullptr, &storedType,
+                                static_cast<BYTE*>(buffer), &size);
+        if (status == ERROR_NO_MORE_ITEMS) {
+            result = RegValueEnd;
+        } else if (status == ERROR_SUCCESS && size <= bufferSize && nameLength < nameSize) {
+            name[nameLength] = '\0';
+            *count = size;
+            *type = storedType;
+            result = RegValueRead;
+        }
+    }
+    CloseKey(key);
+    return result;
+}
+
+bool RegKeyHasSubkeys(HKEY root, const char* path) {
+    HKEY key = OpenKeyForRead(root, path);
+    if (!key)
+        return false;
+    char child[RegKeyNameSize];
+    DWORD childSize = sizeof(child);
+    LONG result = RegEnumKeyExA(key, 0, child, &childSize, nullptr, nullptr, nullptr, nullptr);
+    CloseKey(key);
+    return result != ERROR_NO_MORE_ITEMS;
+}
+
 // One pass over the key name below parent: each child found is deleted with its own subtree,
 // then the key itself. Children are opened and deleted through their parent's handle, so that
 // no call ever needs a path longer than one name (long paths are refused by some systems).

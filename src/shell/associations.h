@@ -11,7 +11,16 @@ extern const char* const AssociationList[ArchiveKindCount];
 // begins: at its dot, or at the terminator after the last.
 const char* NextExtension(const char* rest, char* out, size_t outSize);
 
-enum { KvoTemplateSize = 20, ZipTemplateSize = 22, SavedShellNewDataSize = 4096 };
+enum { KvoTemplateSize = 20, ZipTemplateSize = 22 };
+
+// The previous ShellNew key of .kvo or .zip is kept whole in the record before our new-file
+// entry replaces it: at most this many values of at most this many bytes each, and no subkey.
+// A key beyond that stays as it is, and that extension gets no entry of ours.
+enum { ShellNewValueCount = 32, ShellNewValueSize = 16384 };
+// Records written before the whole key was kept hold a "Data" value of at most this size.
+enum { SavedShellNewDataSize = 4096 };
+// The record's "NewFile": whether our entry is installed, and what it replaced.
+enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2 };
 
 // Empty archives for the shell's "New" menu. Stored with their first byte zero, so that the
 // program never holds a complete archive signature; PlaceTemplateSignatures completes them.

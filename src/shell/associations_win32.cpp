@@ -22,62 +22,135 @@ bool IsOwnClass(const char* extension) {
     return IsProductClass(className);
 }
 
-// Records the extension's class, content type and new-file entry under "Setup\ext".
-static void SaveAssociation(const char* extension, const char* shellNewPath,
-                            const char* savedPath) {
+// The empty archive that the shell's "New" entry of .kvo (index 0) or .zip (index 1) creates.
+struct NewFileTemplate {
+    const unsigned char* bytes;
+    DWORD size;
+    const char* fileName;
+};
+
+static NewFileTemplate TemplateOf(int index) {
+    NewFileTemplate kvo = {KvoTemplate, KvoTemplateSize, "kvonew.dat"};
+    NewFileTemplate zip = {ZipTemplate, ZipTemplateSize, "zipnew.dat"};
+    return index == 0 ? kvo : zip;
+}
+
+// Where the record "Setup\ext" keeps the values of the ShellNew key that our entry replaced.
+static void KeptShellNewPath(const char* savedPath, char* path /* 48 bytes */) {
+    ConcatText(path, 48, savedPath, "\\ShellNewKey");
+}
+
+// Values being copied, one at a time (one thread).
+static unsigned char valueBytes[ShellNewValueSize];
+
+// Copies every value of one key to another, each with its name and type; only checks, writing
+// nothing, unless write. False when a value cannot be had whole or there are more than the
+// bound: such a key cannot be kept.
+static bool CopyValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to, bool write) {
+    for (DWORD index = 0;; index++) {
+        char name[256];
+        DWORD count = 0;
+        DWORD type = REG_NONE;
+        int result = EnumRegValue(fromRoot, from, index, name, sizeof(name), valueBytes,
+                                  sizeof(valueBytes), &count, &type);
+        if (result == RegValueEnd)
+            return true;
+        if (result != RegValueRead || index >= ShellNewValueCount)
+            return false;
+        if (write)
+            WriteRegValue(toRoot, to, name, type, valueBytes, count);
+    }
+}
+
+// The class part of a record: "Exist", "Type" and "Content".
+static void SaveClass(const char* extension, const char* savedPath) {
     char className[512];
     char contentType[512];
-    char fileName[1024];
-    char nullFile[10];
     ReadRegString(HKEY_CLASSES_ROOT, extension, "", className, "", sizeof(className));
     ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, "",
                   sizeof(contentType));
+    WriteSettingDword(savedPath, "Exist", RegKeyExists(HKEY_CLASSES_ROOT, extension) ? 1 : 0);
+    WriteSettingString(savedPath, "Type", className);
+    WriteSettingString(savedPath, "Content", contentType);
+}
+
+// A record as read back: a class of our own reads as none, for it is never restored.
+struct SavedClass {
+    DWORD exist;
+    char className[512];
+    char contentType[512];
+};
+
+// False when there is no record at all; "Exist" then reads as 1, a key that existed.
+static bool ReadSavedClass(const char* savedPath, SavedClass* saved) {
+    const DWORD missing = 0xFFFFFFFF;
+    saved->exist = ReadSettingDword(savedPath, "Exist", missing);
+    bool found = saved->exist != missing;
+    if (!found)
+        saved->exist = 1;
+    ReadSettingString(savedPath, "Type", saved->className, "", sizeof(saved->className));
+    ReadSettingString(savedPath, "Content", saved->contentType, "", sizeof(saved->contentType));
+    if (IsProductClass(saved->className))
+        saved->className[0] = '\0';
+    return found;
+}
+
+// Records the extension's class, content type and new-file entry under "Setup\ext".
+static void SaveAssociation(int index, const char* extension, const char* shellNewPath,
+                            const char* savedPath) {
+    SaveClass(extension, savedPath);
+    char fileName[1024];
+    char nullFile[10];
     bool hasFileName =
         ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", fileName, "", sizeof(fileName));
     bool hasNullFile =
         ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", nullFile, "", sizeof(nullFile));
-
-    WriteSettingDword(savedPath, "Exist", RegKeyExists(HKEY_CLASSES_ROOT, extension) ? 1 : 0);
-    WriteSettingString(savedPath, "Type", className);
-    WriteSettingString(savedPath, "Content", contentType);
-    WriteSettingString(savedPath, "ShellNew", !fileName[0] && hasNullFile ? "*" : fileName);
-    // Template bytes kept from an earlier handler must not come back with this one.
-    DeleteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData");
+    WriteSettingString(savedPath, "ShellNew", !hasFileName && hasNullFile ? "*" : fileName);
+    if (index <= 1) {
+        // What an earlier takeover kept of its handler's new-file entry must not come back
+        // with this one.
+        char kept[48];
+        KeptShellNewPath(savedPath, kept);
+        DeleteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData");
+        DeleteRegTree(HKEY_CURRENT_USER, kept);
+        WriteSettingDword(savedPath, "NewFile", NewFileNotInstalled);
+    }
 }
 
-// Before our own new-file entry replaces the ShellNew key of .kvo or .zip: a foreign entry
-// given as template bytes ("Data", without "FileName" or "NullFile") is kept in the record,
-// with its type, or installing ours would lose it for good. The first one kept stays (a later
-// run finds our own entry there); values larger than the bound are not kept. wasOurs: the
-// extension was ours before this run, so bytes equal to our template are our own entry.
-static void SaveNewFileData(int index, bool wasOurs, const char* shellNewPath,
-                            const char* savedPath) {
-    unsigned char data[SavedShellNewDataSize];
-    DWORD dataSize = 0;
-    DWORD type = REG_NONE;
-    if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", data, sizeof(data), &dataSize,
-                     nullptr))
-        return;
-    char text[1024];
-    if (ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", text, "", sizeof(text)) ||
-        ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", text, "", 10))
-        return;
-    if (!ReadRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", data, sizeof(data), &dataSize,
-                      &type))
-        return;
-    // Our own entry of the 95/98 form, from an earlier run. Taken over from another handler,
-    // the same bytes are that handler's: the system's own entry for .zip is such an empty archive.
-    const unsigned char* own = index == 0 ? KvoTemplate : ZipTemplate;
-    DWORD ownSize = index == 0 ? KvoTemplateSize : ZipTemplateSize;
-    if (wasOurs && type == REG_BINARY && dataSize == ownSize && memcmp(data, own, ownSize) == 0)
-        return;
-    WriteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", type, data, dataSize);
+// Before our new-file entry replaces the ShellNew key of .kvo or .zip, every value of that key
+// is kept with its type below the record, and "NewFile" says what our entry replaced. What is
+// ours is told by that record, never by the bytes: the system's own "Data" of .zip is the very
+// empty archive of our template. False: the key holds what the record cannot keep (a subkey,
+// more or larger values than the bounds); it stays as it is, and gets no entry of ours.
+static bool KeepPreviousNewFileEntry(const char* shellNewPath, const char* savedPath) {
+    const DWORD unrecorded = 0xFFFFFFFF;
+    DWORD state = ReadSettingDword(savedPath, "NewFile", unrecorded);
+    // Ours is in place, or was being put there when a run was cut off: what it replaced is kept.
+    if (state == NewFileReplacedKey || state == NewFileAddedKey)
+        return true;
+    // An earlier version's entry is in place; its record restores what that one replaced.
+    DWORD count = 0;
+    if (state == unrecorded && ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData",
+                                            valueBytes, sizeof(valueBytes), &count, nullptr))
+        return true;
+    if (!RegKeyExists(HKEY_CLASSES_ROOT, shellNewPath)) {
+        WriteSettingDword(savedPath, "NewFile", NewFileAddedKey);
+        return true;
+    }
+    char kept[48];
+    KeptShellNewPath(savedPath, kept);
+    if (RegKeyHasSubkeys(HKEY_CLASSES_ROOT, shellNewPath) ||
+        !CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_CURRENT_USER, kept, false))
+        return false;
+    DeleteRegTree(HKEY_CURRENT_USER, kept);
+    CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_CURRENT_USER, kept, true);
+    WriteSettingDword(savedPath, "NewFile", NewFileReplacedKey);
+    return true;
 }
 
 // The shell's "New" entry for .kvo (index 0) or .zip (index 1), as the system version wants it.
 static void InstallNewFileEntry(int index, const char* shellNewPath) {
-    const unsigned char* bytes = index == 0 ? KvoTemplate : ZipTemplate;
-    DWORD count = index == 0 ? KvoTemplateSize : ZipTemplateSize;
+    NewFileTemplate entry = TemplateOf(index);
     DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
 
     OSVERSIONINFOA version;
@@ -85,11 +158,11 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
     version.dwOSVersionInfoSize = sizeof(version);  // 148
     GetVersionExA(&version);
     if (!UsesTemplateFile(version.dwMajorVersion, version.dwMinorVersion)) {
-        WriteRegBinary(HKEY_CLASSES_ROOT, shellNewPath, "Data", bytes, count);
+        WriteRegBinary(HKEY_CLASSES_ROOT, shellNewPath, "Data", entry.bytes, entry.size);
         return;
     }
     char path[1024];
-    if (!ProgramFolderFile(index == 0 ? "kvonew.dat" : "zipnew.dat", path))
+    if (!ProgramFolderFile(entry.fileName, path))
         return;
     // An existing template file is left as it is, whatever it holds.
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
@@ -97,7 +170,8 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
             DWORD written = 0;
-            BOOL ok = WriteFile(file, bytes, count, &written, nullptr) && written == count;
+            BOOL ok = WriteFile(file, entry.bytes, entry.size, &written, nullptr) &&
+                      written == entry.size;
             CloseHandle(file);
             if (!ok)  // a cut template would stay broken: it is never rewritten
                 DeleteFileA(path);
@@ -106,85 +180,130 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
     WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", path);
 }
 
-static void Associate(const SetupOptions& options, int index, const char* extension,
-                      const char* shellNewPath, const char* savedPath) {
-    // Already ours: the record of the handler from before the first run stays.
-    bool wasOurs = IsOwnClass(extension);
-    if (!wasOurs)
-        SaveAssociation(extension, shellNewPath, savedPath);
-    // The whole record before the class is taken: cut off after that write, a rerun finds the
-    // extension ours and could no longer tell a foreign "Data" from our own.
-    bool newFileEntry = options.ShellExt && index <= 1;
-    if (newFileEntry)
-        SaveNewFileData(index, wasOurs, shellNewPath, savedPath);
-    WriteRegString(HKEY_CLASSES_ROOT, extension, "", index == 1 ? "Krelvo.ZIP" : "Krelvo");
-    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
-    if (index == 0) {
-        int volumes = AssociatedVolumeCount(NtMajorVersion() != 0);
-        for (int number = 0; number < volumes; number++) {
-            char volume[8];
-            VolumeExtension(number, volume);
-            WriteRegString(HKEY_CLASSES_ROOT, volume, "", "Krelvo");
-            DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
-        }
+// .r00 onward (30 on the NT family, else 100), each taken like a single extension with a
+// record of its own: these are the multi-volume extensions of other archivers too.
+static void TakeVolumes() {
+    int volumes = AssociatedVolumeCount(NtMajorVersion() != 0);
+    for (int number = 0; number < volumes; number++) {
+        char volume[8];
+        char savedPath[16];
+        VolumeExtension(number, volume);
+        ConcatText(savedPath, sizeof(savedPath), "Setup\\", volume);
+        if (!IsOwnClass(volume))
+            SaveClass(volume, savedPath);
+        WriteRegString(HKEY_CLASSES_ROOT, volume, "", "Krelvo");
+        DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
     }
-    if (newFileEntry)
-        InstallNewFileEntry(index, shellNewPath);
 }
 
-static void Release(int index, const char* extension, const char* shellNewPath,
-                    const char* savedPath) {
-    // Taken by another program since: it stays as it is.
-    if (!IsOwnClass(extension))
-        return;
-    DWORD exist = ReadSettingDword(savedPath, "Exist", 1);
-    char className[512];
-    char contentType[512];
-    ReadSettingString(savedPath, "Type", className, "", sizeof(className));
-    ReadSettingString(savedPath, "Content", contentType, "", sizeof(contentType));
-    if (IsProductClass(className))
-        className[0] = '\0';  // a class of our own is never restored
-
-    // The volume extensions first, the extension's own class last: cut off before that write,
-    // the extension is still ours, and running the uninstall again releases all of it anew.
-    if (index == 0) {
-        for (int number = 0; number < ReleasedVolumeCount; number++) {
-            char volume[8];
-            VolumeExtension(number, volume);
-            if (exist && className[0]) {
-                WriteRegString(HKEY_CLASSES_ROOT, volume, "", className);
-                if (contentType[0])
-                    WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", contentType);
+// Each volume that is still ours goes back by its own record, its class last. One taken before
+// volumes had records follows the record of .kvo, as long as .kvo is ours. A volume never
+// taken, or taken by another program since, stays as it is.
+static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
+    for (int number = 0; number < ReleasedVolumeCount; number++) {
+        char volume[8];
+        char savedPath[16];
+        VolumeExtension(number, volume);
+        ConcatText(savedPath, sizeof(savedPath), "Setup\\", volume);
+        if (!IsOwnClass(volume))
+            continue;
+        SavedClass saved;
+        if (ReadSavedClass(savedPath, &saved)) {
+            if (!saved.exist) {
+                DeleteRegKey(HKEY_CLASSES_ROOT, volume);
+                continue;
+            }
+            if (saved.contentType[0])
+                WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", saved.contentType);
+            else
+                DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
+            WriteRegString(HKEY_CLASSES_ROOT, volume, "", saved.className);
+        } else if (kvoIsOurs) {
+            if (kvo.exist && kvo.className[0]) {
+                if (kvo.contentType[0])
+                    WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
+                WriteRegString(HKEY_CLASSES_ROOT, volume, "", kvo.className);
             } else {
                 DeleteRegKey(HKEY_CLASSES_ROOT, volume);
             }
         }
     }
+}
 
-    if (exist) {
-        if (contentType[0])
-            WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType);
+static void Associate(const SetupOptions& options, int index, const char* extension,
+                      const char* shellNewPath, const char* savedPath) {
+    // Already ours: the record of the handler from before the first run stays.
+    if (!IsOwnClass(extension))
+        SaveAssociation(index, extension, shellNewPath, savedPath);
+    // The whole record before the class is taken: cut off after that write, a rerun finds the
+    // extension ours and goes by the record as it stands.
+    bool newFileEntry =
+        options.ShellExt && index <= 1 && KeepPreviousNewFileEntry(shellNewPath, savedPath);
+    WriteRegString(HKEY_CLASSES_ROOT, extension, "", index == 1 ? "Krelvo.ZIP" : "Krelvo");
+    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
+    if (index == 0)
+        TakeVolumes();
+    if (newFileEntry)
+        InstallNewFileEntry(index, shellNewPath);
+}
+
+// The new-file entry of a released extension, as its record holds it.
+static void RestoreNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
+    DWORD state = NewFileNotInstalled;
+    if (index <= 1)
+        state = ReadSettingDword(savedPath, "NewFile", NewFileNotInstalled);
+    if (state == NewFileAddedKey) {
+        DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
+        return;
+    }
+    if (state == NewFileReplacedKey) {
+        // Our entry goes, in whichever form this system took it; the key it replaced comes
+        // back value by value.
+        char kept[48];
+        KeptShellNewPath(savedPath, kept);
+        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
+        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data");
+        CopyValues(HKEY_CURRENT_USER, kept, HKEY_CLASSES_ROOT, shellNewPath, true);
+        return;
+    }
+    // Kinds whose ShellNew key setup never replaced, and records of earlier versions.
+    char shellNew[1024];
+    ReadSettingString(savedPath, "ShellNew", shellNew, "", sizeof(shellNew));
+    DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
+    if (shellNew[0] == '*') {
+        WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", "");
+    } else if (shellNew[0]) {
+        WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", shellNew);
+    } else if (index <= 1) {
+        // Template bytes that earlier versions kept, back with their type (REG_BINARY in the
+        // oldest records).
+        DWORD count = 0;
+        DWORD type = REG_BINARY;
+        if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", valueBytes,
+                         SavedShellNewDataSize, &count, &type))
+            WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, valueBytes, count);
+    }
+}
+
+static void Release(int index, const char* extension, const char* shellNewPath,
+                    const char* savedPath) {
+    bool ours = IsOwnClass(extension);
+    SavedClass saved;
+    ReadSavedClass(savedPath, &saved);
+    // The volume extensions first, and the extension's own class last: cut off before that
+    // write, the extension is still ours, and running the uninstall again releases it anew.
+    if (index == 0)
+        ReleaseVolumes(saved, ours);
+    // Taken by another program since: it stays as it is.
+    if (!ours)
+        return;
+    if (saved.exist) {
+        if (saved.contentType[0])
+            WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", saved.contentType);
         else
             DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
-        char shellNew[1024];
-        ReadSettingString(savedPath, "ShellNew", shellNew, "", sizeof(shellNew));
-        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
-        if (shellNew[0] == '*') {
-            WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", "");
-        } else if (shellNew[0]) {
-            WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", shellNew);
-        } else if (index <= 1) {
-            // Template bytes kept when our entry replaced the key, back with their type
-            // (records of earlier versions hold them as REG_BINARY). Other kinds' ShellNew
-            // keys were never touched.
-            unsigned char data[SavedShellNewDataSize];
-            DWORD dataSize = 0;
-            DWORD type = REG_BINARY;
-            if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", data, sizeof(data),
-                             &dataSize, &type))
-                WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, data, dataSize);
-        }
-        WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
+        RestoreNewFileEntry(index, shellNewPath, savedPath);
+        WriteRegString(HKEY_CLASSES_ROOT, extension, "", saved.className);
     } else {
         DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
         DeleteRegKey(HKEY_CLASSES_ROOT, extension);

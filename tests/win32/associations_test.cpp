@@ -115,6 +115,18 @@ std::string Record(const std::string& ext, bool setValue, int exist, const std::
     return text;
 }
 
+// The class part of a record, as a volume extension's record holds it.
+std::string VolumeRecord(const std::string& ext, int exist, const std::string& type, const std::string& content) {
+    std::string key = "Software\\Krelvo\\Setup\\" + ext;
+    return "K " + key + "\nV " + key + "|Content|1|" + Hex(content + std::string(1, '\0')) + "\nV " + key +
+           "|Exist|4|0" + std::to_string(exist) + "000000\nV " + key + "|Type|1|" + Hex(type + std::string(1, '\0')) +
+           "\n";
+}
+
+std::string NewFileState(const std::string& ext, int state) {
+    return "V Software\\Krelvo\\Setup\\" + ext + "|NewFile|4|0" + std::to_string(state) + "000000\n";
+}
+
 TEST_F(Associations, RoundTripGivesEveryKindBack) {
     SeedClasses();
     const std::string seeded = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
@@ -170,7 +182,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     expected += Record(".gz", false, 1, "OtherArc.gz", "application/x-gzip", "");
     expected += Record(".iso", false, 1, "Burner.Image", "", "");
     expected += Record(".jar", false, 1, "", "application/java-archive", "");
-    expected += Record(".kvo", false, 0, "", "", "");
+    expected += Record(".kvo", false, 0, "", "", "") + NewFileState(".kvo", NewFileAddedKey);
     expected += Record(".lha", false, 0, "", "", "");
     expected += Record(".lzh", false, 0, "", "", "");
     expected += Record(".tar", false, 1, "OtherArc.tar", "application/x-tar", "");
@@ -180,7 +192,15 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     expected += Record(".uu", false, 0, "", "", "");
     expected += Record(".uue", false, 0, "", "", "");
     expected += Record(".xxe", false, 0, "", "", "");
-    expected += Record(".zip", false, 1, "CompressedFolder", "application/x-zip-compressed", "*");
+    expected += Record(".zip", false, 1, "CompressedFolder", "application/x-zip-compressed", "*") +
+                NewFileState(".zip", NewFileReplacedKey);
+    // The ShellNew key that ours replaced, whole.
+    expected += "K Software\\Krelvo\\Setup\\.zip\\ShellNewKey\nV Software\\Krelvo\\Setup\\.zip\\ShellNewKey|NullFile|1|00\n";
+    // Each volume extension taken has a record of its own.
+    for (int i = 0; i < AssociatedVolumes(); i++) {
+        bool other = i == 0 || i == 5 || i == 50;
+        expected += VolumeRecord(Volume(i), other, other ? "OtherArc.rar" : "", i == 5 ? "application/x-rar" : "");
+    }
     const std::string saved = DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
     EXPECT_EQ(SortLines(expected), saved);
 
@@ -207,19 +227,15 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     SetAssociations(Options(false, false));
     const std::string released = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
 
-    // Exactly as seeded, apart from what releasing itself leaves: .gz stays with its new
-    // owner, the volume extensions follow the .kvo record (no key before: all deleted), .jar
-    // gets its saved empty class written, and a "Data" entry installed on 95/98 stays.
+    // Exactly as seeded, the other archiver's volume extensions included, apart from what
+    // releasing itself leaves: .gz stays with its new owner, and .jar gets its saved empty
+    // class written.
     for (const std::string& tree : ClassTrees())
         WipeRegTree(HKEY_CLASSES_ROOT, tree);
     SeedClasses();
     EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
-    for (int i = 0; i < 100; i++)
-        WipeRegTree(HKEY_CLASSES_ROOT, Volume(i));
     SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
     takeGz();
-    if (!TemplateFileForm())
-        SetRegBytes(HKEY_CLASSES_ROOT, SeedZipShellNew, "Data", REG_BINARY, ZipBytes.data(), 22);
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
     // The records stay until the product settings key goes.
     EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
@@ -273,11 +289,20 @@ std::string DataOf(const std::string& shellNew) {
 TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
     const std::string binary("\x11\x22\x00\x33\xFF", 5);
     const std::string text("Template text", 14);  // with its terminator
+    // The system's own entry of .zip, the very bytes of our template: still not ours, also
+    // when shell integration is turned on only at a later run (it stays unedited then).
+    struct Entry {
+        DWORD type;
+        std::string foreign, edited;
+    } entries[] = {{REG_BINARY, binary, binary + "+"},
+                   {REG_SZ, text, std::string("Edited text", 12)},
+                   {REG_BINARY, ZipBytes, ZipBytes}};
     for (int shellExt = 1; shellExt >= 0; shellExt--)
-        for (DWORD type : {REG_BINARY, REG_SZ}) {
+        for (const Entry& entry : entries) {
             SetUp();
-            const std::string& foreign = type == REG_SZ ? text : binary;
-            const std::string edited = type == REG_SZ ? std::string("Edited text", 12) : binary + "+";
+            const DWORD type = entry.type;
+            const std::string& foreign = entry.foreign;
+            const std::string& edited = entry.edited;
             const DWORD size = static_cast<DWORD>(foreign.size());
             SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
             SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", type, foreign.data(), size);
@@ -291,13 +316,13 @@ TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
             SetAssociations(options);
             DWORD savedType = 0;
             std::string bytes;
-            EXPECT_EQ(shellExt != 0, GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip",
-                                                 "ShellNewData", &savedType, &bytes)) << round;
+            EXPECT_EQ(shellExt != 0, GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey",
+                                                 "Data", &savedType, &bytes)) << round;
             if (shellExt) {
                 EXPECT_EQ(type, savedType) << round;
                 EXPECT_EQ(foreign, bytes) << round;
             }
-            EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
+            EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab\\ShellNewKey"));
             EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
             if (!shellExt) {  // without shell integration the ShellNew key is never touched
                 EXPECT_EQ(std::to_string(type) + ":" + Hex(foreign), DataOf(".zip\\ShellNew")) << round;
@@ -328,56 +353,51 @@ TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
         }
 }
 
-TEST_F(Associations, DataIsKeptOnlyWithoutFileNameOrNullFileAndWithinItsBound) {
-    // Beside a "FileName", a "Data" value is not saved (the entry was the file).
+TEST_F(Associations, PreviousShellNewKeyKeptWholeOrLeftAlone) {
+    SetupOptions options = Options(false, true);
+    options.Associate[0] = options.Associate[1] = 1;
+    // .kvo: every kind of value a ShellNew key holds, kept with its type and given back.
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
     SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName", "C:\\t.kvo");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, "ab", 2);
-    // Beside a "NullFile", neither.
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "NullFile", "");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, "a\0b", 3);
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "ItemName", "@old.dll,-1");
+    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "IconPath", REG_EXPAND_SZ, "%SystemRoot%\\k.ico", 19);
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Command", "old.exe \"%1\"");
+    // .zip: a subkey no record keeps; the key stays as it is, without an entry of ours.
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
-    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, "cd", 2);
-    // Kinds whose ShellNew key setup never replaces: not saved, whatever the size.
-    std::string large(SavedShellNewDataSize + 1, 'x');
-    SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "Old.cab");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data", REG_BINARY, large.data(),
-                static_cast<DWORD>(large.size()));
-    std::string bound(SavedShellNewDataSize, 'y');
-    SetRegText(HKEY_CLASSES_ROOT, ".arj", "", "Old.arj");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data", REG_BINARY, bound.data(),
-                static_cast<DWORD>(bound.size()));
-    SetupOptions options = Options(false, true);
-    options.Associate[0] = options.Associate[1] = options.Associate[2] = options.Associate[3] = 1;
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "ItemName", "@zip.dll,-2");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew\\Config", "NoExtension", "");
+    const std::string kvoBefore = DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew");
+    const std::string zipBefore = DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
     SetAssociations(options);
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNewData"));
-    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNew"));
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
-    EXPECT_EQ("*", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab", "ShellNewData"));
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.arj", "ShellNewData"));
-
+    EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "ItemName")) << "ours replaced it";
+    EXPECT_EQ(zipBefore, DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+    SetAssociations(options);  // a second run keeps the first record
     SetAssociations(Options(false, false));
-    // The file and null-file entries come back as before; .cab's ShellNew was never touched.
-    EXPECT_EQ("C:\\t.kvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "FileName"));
-    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile"));
-    EXPECT_EQ(large, GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "Data"));
-    EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".arj\\ShellNew", "Data"));
+    EXPECT_EQ(kvoBefore, DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));
+    EXPECT_EQ(zipBefore, DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
 
-    // Where our entry replaces the key: larger than the bound is not saved, exactly the bound is.
-    SetUp();
-    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, large.data(),
-                static_cast<DWORD>(large.size()));
-    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
-    SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, bound.data(),
-                static_cast<DWORD>(bound.size()));
-    options = Options(false, true);
-    options.Associate[0] = options.Associate[1] = 1;
-    SetAssociations(options);
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "ShellNewData"));
-    EXPECT_EQ(bound, GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
-    SetAssociations(Options(false, false));
-    EXPECT_EQ(bound, GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data"));
+    // The bounds: one value of ShellNewValueSize bytes, ShellNewValueCount values; one more
+    // byte or one more value, and the key is left alone.
+    for (int over = 0; over <= 1; over++) {
+        SetUp();
+        std::string large(ShellNewValueSize + over, 'x');
+        SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Old.kvo");
+        SetRegBytes(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data", REG_BINARY, large.data(),
+                    static_cast<DWORD>(large.size()));
+        SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
+        for (int i = 0; i < ShellNewValueCount + over; i++)
+            SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", ("V" + std::to_string(i)).c_str(), "v");
+        const std::string kvoBound = DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew");
+        const std::string zipBound = DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
+        SetAssociations(options);
+        EXPECT_EQ(over != 0, kvoBound == DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew")) << over;
+        EXPECT_EQ(over != 0, zipBound == DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << over;
+        SetAssociations(Options(false, false));
+        EXPECT_EQ(kvoBound, DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew")) << over;
+        EXPECT_EQ(zipBound, DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << over;
+    }
 }
 
 TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
@@ -391,14 +411,11 @@ TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
     WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Second");
     SetAssociations(options);
-    EXPECT_EQ("<none>", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey"));
     SetAssociations(Options(false, false));
     EXPECT_EQ("Second", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
-    // Not the stale bytes; on 95/98 our own "Data" entry stays, as releasing leaves it.
-    DWORD type = 0;
-    std::string bytes = "<none>";
-    GetRegValue(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", &type, &bytes);
-    EXPECT_EQ(TemplateFileForm() ? "<none>" : ZipBytes, bytes);
+    // Neither the stale bytes nor our own entry: there was no ShellNew key.
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
 }
 
 TEST_F(Associations, ReleaseByRecordRules) {
@@ -420,6 +437,12 @@ TEST_F(Associations, ReleaseByRecordRules) {
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "KRELVO");
     for (int i = 0; i < 100; i += 33)
         SetRegText(HKEY_CLASSES_ROOT, Volume(i), "", "Krelvo");
+    // A record of an earlier version, which kept the previous "Data" as a value of its own.
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo.ZIP");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName", "C:\\ours.zip");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "Type", "OldZip");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew", "");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData", "old text");
     // .tbz2 has its own record, apart from .bz2.
     SetRegText(HKEY_CLASSES_ROOT, ".bz2", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, ".tbz2", "", "Krelvo");
@@ -432,6 +455,9 @@ TEST_F(Associations, ReleaseByRecordRules) {
     EXPECT_EQ(SortLines("K .tar\nV .tar||1|00\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" +
                   Hex(std::string("keep", 5)) + "\n"),
               DumpRegTree(HKEY_CLASSES_ROOT, ".tar"));
+    EXPECT_EQ(SortLines("K .zip\nV .zip||1|" + Hex(std::string("OldZip", 7)) + "\nK .zip\\ShellNew\nV .zip\\ShellNew|Data|1|" +
+                        Hex(std::string("old text", 9)) + "\n"),
+              DumpRegTree(HKEY_CLASSES_ROOT, ".zip"));
     EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
     for (int i = 0; i < 100; i++)
         EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, Volume(i))) << i;
@@ -439,19 +465,38 @@ TEST_F(Associations, ReleaseByRecordRules) {
     EXPECT_EQ("Tbz2Class", GetRegText(HKEY_CLASSES_ROOT, ".tbz2", ""));
 }
 
-TEST_F(Associations, VolumeExtensionsFollowTheSavedKvoClass) {
+TEST_F(Associations, VolumeExtensionsComeBackFromTheirOwnRecords) {
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "OldKvo");
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "Content Type", "x/kvo");
+    // Another archiver's multi-volume extensions, one of them beyond what the NT family takes.
+    for (int i : {0, 3, 29, 45}) {
+        SetRegText(HKEY_CLASSES_ROOT, Volume(i), "", "Rar.Volume");
+        SetRegText(HKEY_CLASSES_ROOT, Volume(i), "Content Type", "x/rar");
+    }
+    const std::string seeded = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
     SetupOptions options = Options(false, false);
     options.Associate[0] = 1;
     SetAssociations(options);
     EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));  // shell integration off
+    for (int i = 0; i < 100; i++)
+        EXPECT_EQ(i < AssociatedVolumes() ? "Krelvo" : i == 45 ? "Rar.Volume" : "<none>",
+                  GetRegText(HKEY_CLASSES_ROOT, Volume(i), "")) << i;
+    // Another program takes .r03 meanwhile: it stays with it.
+    SetRegText(HKEY_CLASSES_ROOT, Volume(3), "", "Another.Volume");
     SetAssociations(Options(false, false));
-    // Released: every volume extension, also those never written, gets the saved class.
-    for (int i = 0; i < 100; i++) {
-        EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "")) << i;
-        EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "Content Type")) << i;
-    }
+    EXPECT_EQ("Another.Volume", GetRegText(HKEY_CLASSES_ROOT, Volume(3), ""));
+    SetRegText(HKEY_CLASSES_ROOT, Volume(3), "", "Rar.Volume");
+    SetRegText(HKEY_CLASSES_ROOT, Volume(3), "Content Type", "x/rar");
+    EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
+
+    // Taken before volumes had records of their own (an earlier version): they follow the
+    // record of .kvo, as they always did.
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Krelvo");
+    SetRegText(HKEY_CLASSES_ROOT, Volume(10), "", "Krelvo");
+    WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\" + Volume(10));
+    SetAssociations(Options(false, false));
+    EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), ""));
+    EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), "Content Type"));
     EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
 }
 
