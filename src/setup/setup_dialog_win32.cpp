@@ -8,23 +8,33 @@
 #include "setup/common_dialog.h"
 #include "setup/setup_dialogs.h"
 #include "setup/setup_options_dialog.h"
+#include "shell/program_file.h"
 #include "shell/shell.h"
 
 void ApplySetupOptions(const SetupOptions& options, char* programGroupPath) {
-    RegisterAppPath();
+    // Without the archiver's whole path nothing could open an archive: then no extension is
+    // taken from its handler, and no class or App Paths entry names a program that is not there.
+    char archiver[1024];
+    bool havePath = ProgramFolderFile("Krelvo.exe", archiver);
+    if (havePath)
+        RegisterAppPath(archiver);
     SetShellExtension(options);
-    SetAssociations(options);
-    RegisterProgramClasses();
+    if (havePath) {
+        SetAssociations(options);
+        RegisterProgramClasses(archiver);
+    }
     SetShortcuts(options, programGroupPath);
 }
 
 static void ConfirmSetup(HWND dialog) {
-    // The choices are saved before anything is applied, so they survive a failing step.
+    // The uninstall entry comes first: a setup cut off anywhere after it can be taken back
+    // from the list of removable programs. The choices are saved before anything is applied,
+    // so they survive a failing step.
+    RegisterUninstallEntry();
     SetupOptions options = {};
     SetupOptionsFromDialog(dialog, options);
     SaveSetupOptions(options);
     ApplySetupOptions(options, ProgramGroupPath);
-    RegisterUninstallEntry();
     EndDialog(dialog, 1);
 }
 

@@ -9,5 +9,6 @@ bool IsOwnClass(const char* extension);
 void SetShellExtension(const SetupOptions& options);
 // programGroupPath: a 1024-byte buffer filled with the user's program group, or null.
 void SetShortcuts(const SetupOptions& options, char* programGroupPath);
-void RegisterProgramClasses();
-void RegisterAppPath();
+// archiver: the whole path of Krelvo.exe, which the classes open and App Paths names.
+void RegisterProgramClasses(const char* archiver);
+void RegisterAppPath(const char* archiver);

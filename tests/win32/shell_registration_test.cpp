@@ -12,6 +12,7 @@
 #include "reg_dump.h"
 #include "test_support.h"
 #include "resource.h"
+#include "setup/setup_dialogs.h"
 #include "shell/shell.h"
 
 namespace {
@@ -163,8 +164,8 @@ protected:
 };
 
 TEST_F(ProgramClasses, TenRowsWithOpenCommandsIconsAndDescriptions) {
-    RegisterProgramClasses();
     const std::string program = TestFolder() + "Krelvo.exe";
+    RegisterProgramClasses(program.c_str());
     const std::string open = "\"" + program + "\" \"%1\"";
     // The descriptions are the string table's messages (no language file here).
     const std::string archive = Message(IDS_ARCHIVE_CLASS);
@@ -192,7 +193,7 @@ TEST_F(ProgramClasses, AppPathTakesTheCurrentDirectory) {
     std::string spaced = TestFolder() + "App Path Folder";
     CreateDirectoryA(spaced.c_str(), nullptr);
     ASSERT_TRUE(SetCurrentDirectoryA(spaced.c_str()));
-    RegisterAppPath();
+    RegisterAppPath((TestFolder() + "Krelvo.exe").c_str());
     SetCurrentDirectoryA(previous);
     RemoveDirectoryA(spaced.c_str());
     EXPECT_EQ(SortLines(Key(AppPath) + Default(AppPath, TestFolder() + "Krelvo.exe") + "V " +
@@ -221,22 +222,23 @@ private:
     UNICODE_STRING saved_;
 };
 
-TEST_F(ProgramClasses, WithoutAProgramPathNoCommandsIconsOrAppPath) {
+TEST_F(ProgramClasses, WithoutAProgramPathNothingIsTakenOrNamed) {
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip");
+    SetupOptions options = {};
+    memset(options.Associate, 1, sizeof(options.Associate));
     {
         OverlongProgramPath overlong;
         char probe[1024];
         ASSERT_EQ(sizeof(probe), GetModuleFileNameA(nullptr, probe, sizeof(probe)));
-        RegisterProgramClasses();
-        RegisterAppPath();
+        ApplySetupOptions(options, nullptr);
     }
-    // Only what needs no path: the descriptions and the ".rev" mapping.
-    std::string expected = Key(".rev") + Default(".rev", "Krelvo.REV");
-    for (const auto& row : {std::make_pair("Krelvo", IDS_ARCHIVE_CLASS), std::make_pair("Krelvo.ZIP", IDS_ZIP_CLASS),
-                            std::make_pair("Krelvo.REV", IDS_RECOVERY_CLASS)})
-        expected += Key(row.first) + Default(row.first, Message(row.second));
-    EXPECT_EQ(SortLines(expected), SortLines(DumpRegTrees(HKEY_CLASSES_ROOT,
-                                                          {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})));
+    // No archive would open with anything: no extension is taken, no class or App Paths entry.
+    EXPECT_EQ("OtherZip", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip"));
+    EXPECT_EQ("", DumpRegTrees(HKEY_CLASSES_ROOT, {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"}));
     EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, AppPath));
+    WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
 }
 
 }  // namespace
