@@ -16,7 +16,10 @@ INT_PTR RunCompletionDialog();
 void UninstallProduct();
 
 // Lists the product among the system's removable programs, with this program as its uninstaller.
+// Setup writes it before it changes anything else, and the uninstall deletes it last, so that a
+// run cut off in between can be finished from that list.
 void RegisterUninstallEntry();
+extern const char UninstallEntryKey[];  // below HKEY_LOCAL_MACHINE
 
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();

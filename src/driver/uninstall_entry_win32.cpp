@@ -6,21 +6,24 @@
 #include "lang/message_text.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
+#include "support/system.h"
+
+const char UninstallEntryKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver";
 
 void RegisterUninstallEntry() {
-    static const char key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver";
-    WriteRegString(HKEY_LOCAL_MACHINE, key, "DisplayName", MessageText(IDS_DISPLAY_NAME));
-
     char programPath[1024];
-    DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
-    if (n == 0 || n >= sizeof(programPath))
+    if (!GetProgramPath(programPath))
         return;  // a cut path would start some other program
     // The system runs the value as a command line: unquoted, a path with blanks such as
     // C:\Program Files\Krelvo\uninstall.exe could start C:\Program.exe.
     char command[1024 + 2];
+    size_t length = strlen(programPath);
     command[0] = '"';
-    memcpy(command + 1, programPath, n);
-    command[n + 1] = '"';
-    command[n + 2] = '\0';
-    WriteRegString(HKEY_LOCAL_MACHINE, key, "UninstallString", command);
+    memcpy(command + 1, programPath, length);
+    command[length + 1] = '"';
+    command[length + 2] = '\0';
+    // The command first: the system lists an entry only once it has a name, and then it can
+    // always be run, even when setup was cut off right after this write.
+    WriteRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", command);
+    WriteRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", MessageText(IDS_DISPLAY_NAME));
 }

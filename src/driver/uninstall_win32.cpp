@@ -32,7 +32,6 @@ static void RemoveRegistrations() {
     DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.ZIP");
     DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.REV");
     DeleteRegTree(HKEY_CLASSES_ROOT, ".rev");
-    DeleteRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver");
     DeleteRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe");
     DeleteRegTree(HKEY_CURRENT_USER, "");
 }
@@ -154,14 +153,11 @@ static void StartRemovalScript(const char* scriptPath) {
 
 void UninstallProduct() {
     char programPath[1024];
-    DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
     // A cut path would make some other folder the program folder.
-    if (n == 0 || n >= sizeof(programPath))
+    if (!GetProgramPath(programPath))
         return;
-    programPath[n] = '\0';
-
     char folder[1024];
-    memcpy(folder, programPath, n + 1);
+    memcpy(folder, programPath, strlen(programPath) + 1);
     char* name = FileNamePart(folder);
     if (name == folder || name[-1] != '\\')
         return;
@@ -179,23 +175,32 @@ void UninstallProduct() {
                     MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
 
-    // The list is opened before anything is changed: without it nothing is removed at all.
+    // The list is opened before anything is changed: without it nothing is removed at all,
+    // unless the entry's mark says that an uninstall had begun and was cut off (a crash, a
+    // power cut) after it deleted the list. Started again, it finishes what is left.
     static const char listName[] = "Uninstall.lst";
     FILE* list = fopen(listName, "rb");
-    if (!list) {
+    if (!list && ReadRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 0) != 1) {
         char text[1024];
         FormatWithText(text, sizeof(text), MessageText(IDS_CANNOT_OPEN_LIST), listName);
         MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);
         return;
     }
+    if (RegKeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey))
+        WriteRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 1);
 
     RemoveRegistrations();
     // The language library beside the program is one of the files to delete.
     g_extResource.Release();
     DeleteHelpIndexFiles();
-    DeleteListedFiles(list, folder);
-    fclose(list);
-    DeleteFileA(listName);
+    if (list) {
+        DeleteListedFiles(list, folder);
+        fclose(list);
+        DeleteFileA(listName);
+    }
+    // The entry goes last of all: until here a cut-off uninstall can be run again from the
+    // list of removable programs.
+    DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallEntryKey);
 
     char scriptPath[1024];
     const char scriptName[] = "Uninstall_Kvo.Bat";

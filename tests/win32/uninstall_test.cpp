@@ -146,13 +146,14 @@ protected:
     void Register() {
         SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
         SetRegText(HKEY_CLASSES_ROOT, "OtherZip.Archive\\shell\\open\\command", "", "other.exe \"%1\"");
-        RegisterAppPath();
+        const std::string archiver = TestFolder() + "Krelvo.exe";
+        RegisterAppPath(archiver.c_str());
         SetupOptions all = {};
         all.Associate[0] = all.Associate[1] = 1;
         all.Desktop = all.StartMenu = all.Programs = all.ShellExt = 1;
         SetShellExtension(all);
         SetAssociations(all);
-        RegisterProgramClasses();
+        RegisterProgramClasses(archiver.c_str());
         SetShortcuts(all, nullptr);
         RegisterUninstallEntry();
         SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\Links", "Desktop", "1");
@@ -380,6 +381,16 @@ TEST_F(Uninstall, MissingListChangesNothing) {
     EXPECT_EQ(before, after);
     EXPECT_EQ(registered, Registrations());
     EXPECT_FALSE(PathExists(script));
+
+    // An uninstall cut off after it had deleted the list, run again from its entry, whose
+    // mark says that it had begun: it finishes what is left.
+    DWORD begun = 1;
+    SetRegBytes(HKEY_LOCAL_MACHINE, UninstallKey, "Removing", REG_DWORD, &begun, sizeof(begun));
+    Run({IDYES});
+    EXPECT_EQ(std::vector<std::string>(), Registrations());
+    EXPECT_EQ("OtherZip.Archive", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_TRUE(Exists("Krelvo.exe")) << "not listed: stays";
+    FinishSelfRemoval(false);
 }
 
 TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
