@@ -2,6 +2,9 @@
 // registry write or delete it counts the change, appends it to the log named by
 // KVO_REGISTRY_LOG (when set), and ends the process with exit code 99 right after the change
 // numbered KVO_INTERRUPT_AFTER (when set and above 0): a crash or power cut at that moment.
+// It ends as a crash does, with TerminateProcess: ExitProcess would run every library's detach
+// code, in the middle of whatever the program was doing (a silent setup makes its changes
+// inside the setup dialog's initialisation), which no crash does and where Wine can hang.
 #include <windows.h>
 
 #include <stdio.h>
@@ -40,5 +43,5 @@ void NoteRegistryChange(char operation, HKEY root, const char* path, const char*
         }
     }
     if (interruptAfter > 0 && changeCount == interruptAfter)
-        ExitProcess(99);
+        TerminateProcess(GetCurrentProcess(), 99);
 }
