@@ -7,7 +7,7 @@ set -euo pipefail
 exe="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 allowed_list="$here/win9x-imports.txt"
-max_size=80000
+max_size=60000
 fail() { echo "$exe: $*" >&2; exit 1; }
 
 size=$(stat -c %s "$exe")
