@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Checks that the shipped program can start on every system it is for: PE32 i386, GUI subsystem,
 # subsystem and OS version 4.0, and only imports that Windows 95, 98, Me and NT 4.0 export (the
-# list in tools/win9x-imports.txt). Also its size and the resources the program loads.
+# list in tools/win9x-imports.txt). Also its size, the resources the program loads, and a
+# manifest that Windows XP to 11 read as meant (Windows 95 to 2000 ignore it).
 set -euo pipefail
 exe="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 allowed_list="$here/win9x-imports.txt"
-max_size=80000
+max_size=60000
 fail() { echo "$exe: $*" >&2; exit 1; }
 
 size=$(stat -c %s "$exe")
@@ -49,4 +50,70 @@ for want in "--type=5 --name='SETUPDLG'" "--type=5 --name='CONTEXTITEMS'" "--typ
             "--type=14 --name='KVOICON'" "--type=6 --name=319 " "--type=6 --name=320 " "--type=24 --name=1 "; do
   grep -qF -- "$want" <<<"$resources" || fail "resource missing: $want"
 done
-echo "$exe: PE32 i386 GUI 4.0, $size bytes, $(wc -l <<<"$imports") imports, all exported by Windows 95/98/Me and NT 4.0"
+# The manifest: Vista to 11 elevate the program and report their own version to it, and XP reads
+# it without harm. Its errors show only on those systems, never under Wine.
+read -r -d '' check_manifest <<'PY' || true  # read ends at the end of input
+import html, re, sys
+import xml.etree.ElementTree as ET
+
+exe, data = sys.argv[1], sys.stdin.buffer.read()
+def fail(message):
+    sys.exit(exe + ": manifest: " + message)
+
+try:
+    root = ET.fromstring(data)
+except ET.ParseError as error:
+    fail("not well-formed XML (%s)" % error)
+
+asm1, asm3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+compat = "{urn:schemas-microsoft-com:compatibility.v1}"
+if root.tag != asm1 + "assembly":
+    fail("root element %s is not assembly in urn:schemas-microsoft-com:asm.v1" % root.tag)
+if root.find("%sdependency/%sdependentAssembly/%sassemblyIdentity[@name='Microsoft.Windows.Common-Controls']"
+             "[@version='6.0.0.0']" % (asm1, asm1, asm1)) is None:
+    fail("no dependency on Microsoft.Windows.Common-Controls 6.0.0.0")
+
+# XP refuses to start a program whose trustInfo is in any other namespace (or none).
+for element in root.iter():
+    if element.tag.endswith("}trustInfo") and element.tag != asm3 + "trustInfo":
+        fail("trustInfo in %s: Windows XP refuses it outside urn:schemas-microsoft-com:asm.v3" % element.tag[1:].split("}")[0])
+levels = [e for e in root.iter() if e.tag.endswith("}requestedExecutionLevel")]
+level = root.find("%strustInfo/%ssecurity/%srequestedPrivileges/%srequestedExecutionLevel" % (asm3, asm3, asm3, asm3))
+if level is None or len(levels) != 1:
+    fail("needs exactly one trustInfo/security/requestedPrivileges/requestedExecutionLevel in asm.v3")
+if (level.get("level"), level.get("uiAccess")) != ("requireAdministrator", "false"):
+    fail('requestedExecutionLevel level="%s" uiAccess="%s": must be requireAdministrator and false'
+         % (level.get("level", ""), level.get("uiAccess", "")))
+
+systems = {"Vista": "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "7": "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+           "8": "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "8.1": "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+           "10 and 11": "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+listed = {e.get("Id", "").lower() for e in root.findall("%scompatibility/%sapplication/%ssupportedOS" % ((compat,) * 3))}
+missing = [name for name, id in systems.items() if id not in listed]
+if missing:
+    fail("no supportedOS for Windows " + ", ".join(missing))
+
+# KB921337: XP SP2 crashes (csrss, the machine restarts) on an element that declares one
+# namespace twice, such as once as default and once with a prefix. The parser resolves
+# declarations away, so each start tag is read as written: comments, CDATA and processing
+# instructions taken out first, attributes read one after the other (a value may hold ">").
+text = re.sub(r"<!--.*?-->|<!\[CDATA\[.*?\]\]>|<\?.*?\?>", "", data.decode("utf-8"), flags=re.S)
+value = r"""(?:"[^"]*"|'[^']*')"""
+tags = re.findall(r"<([^\s/>!]+)((?:\s+[^\s=/>]+\s*=\s*" + value + r")*)\s*/?>", text)
+if len(tags) != len(list(root.iter())):
+    fail("%d start tags read for %d elements: the check does not understand the text" % (len(tags), len(list(root.iter()))))
+for element, attributes in tags:
+    declared = {}
+    for name, quoted in re.findall(r"([^\s=]+)\s*=\s*(" + value + ")", attributes):
+        if name != "xmlns" and not name.startswith("xmlns:"):
+            continue
+        uri = html.unescape(quoted[1:-1])
+        if uri in declared:
+            fail("<%s> declares %s as %s and as %s (KB921337: Windows XP SP2 crashes)"
+                 % (element, uri, declared[uri], name))
+        declared[uri] = name
+PY
+wrestool -x --raw --type=24 --name=1 "$exe" | python3 -c "$check_manifest" "$exe"
+
+echo "$exe: PE32 i386 GUI 4.0, $size bytes, $(wc -l <<<"$imports") imports, all exported by Windows 95/98/Me and NT 4.0," \
+     "manifest for XP to 11"

@@ -72,7 +72,8 @@ bool RemoveFolder(char* path) {
     memset(&operation, 0, sizeof(operation));
     operation.wFunc = FO_DELETE;
     operation.pFrom = path;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+    // No dialog of any kind: a file that cannot be deleted stays, and nothing is reported.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
     return SHFileOperationA(&operation) == 0;
 }
 

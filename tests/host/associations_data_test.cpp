@@ -67,6 +67,7 @@ TEST(Templates, FileFormFromWindowsMeAnd2000On) {
     EXPECT_TRUE(UsesTemplateFile(4, 90));   // Windows Me
     EXPECT_TRUE(UsesTemplateFile(5, 0));    // Windows 2000
     EXPECT_TRUE(UsesTemplateFile(6, 1));
+    EXPECT_TRUE(UsesTemplateFile(10, 0));  // Windows 10 and 11, as the manifest makes them report
     // NT 3.1 and 3.51: a minor version above 10 counts, whatever the major version.
     EXPECT_FALSE(UsesTemplateFile(3, 10));
     EXPECT_TRUE(UsesTemplateFile(3, 51));

@@ -282,6 +282,10 @@ TEST(LngtoolCheck, EntryFaultsWithTheirLines) {
     std::string title = Find(texts, "", "string 5104")->key;
     std::string manual = Find(texts, "", "string 5106")->key;
     std::string list = Find(texts, "", "string 5108")->key;
+    std::string name = Find(texts, "", "string 5101")->key;
+    std::string wideName;  // 32 Big5 characters, 64 bytes
+    for (int i = 0; i < 32; i++)
+        wideName += "\xA6\x72";
     std::string upper = title;
     for (char& c : upper)
         c = static_cast<char>(toupper(c));
@@ -303,7 +307,8 @@ TEST(LngtoolCheck, EntryFaultsWithTheirLines) {
         "debae517=\" 110 * 90 \"\r\n" +                               // 15: fine
         Find(texts, "SETUPDLG", "caption")->key + "=\"\xA5\\\"\r\n" + // 16: trail 0x5C eats the quote
         Find(texts, "SETUPDLG", "control 1 (IDOK)")->key + "=\"\xA5\\\\n\"\r\n" +  // 17: escaped: fine
-        "50a17ae8=\"rtl\"\r\n",                                       // 18: direction unreadable
+        "50a17ae8=\"rtl\"\r\n" +                                      // 18: direction unreadable
+        name + "=\"" + wideName + "\"\r\n",                           // 19: display name too long
         &status);
     EXPECT_EQ(CheckFindings, status);
     EXPECT_FALSE(Reports(report, 3, "")) << report;
@@ -321,7 +326,11 @@ TEST(LngtoolCheck, EntryFaultsWithTheirLines) {
     EXPECT_TRUE(Reports(report, 16, "backslash byte (0x5C)")) << report;
     EXPECT_FALSE(Reports(report, 17, "")) << report;
     EXPECT_TRUE(Reports(report, 18, "direction")) << report;
-    EXPECT_EQ(11, std::count(report.begin(), report.end(), '\n')) << report;
+    EXPECT_TRUE(Reports(report, 19, "string 5101 is 64 bytes in code page 950")) << report;
+    EXPECT_EQ(12, std::count(report.begin(), report.end(), '\n')) << report;
+    // 63 bytes as the program reads them ("\\" is one) fit.
+    report = Check("name63.lng", kMarker + name + "=\"" + wideName.substr(0, 62) + "\\\\\"\r\n", &status);
+    EXPECT_EQ(CheckClean, status) << report;
 }
 
 TEST(LngtoolCheck, WhereTheProgramStopsReading) {

@@ -124,6 +124,9 @@ TEST(Resources, CompletionDialogTemplate) {
     };
     ExpectControls(dialog, controls, sizeof(controls) / sizeof(controls[0]));
     EXPECT_EQ(SS_CENTER, GetWindowLongA(GetDlgItem(dialog, 5107), GWL_STYLE) & SS_TYPEMASK);
+    // An "&" in the folder ("C:\Tools & Co") is shown, not taken as an underline.
+    EXPECT_EQ(SS_LEFT | SS_NOPREFIX,
+              GetWindowLongA(GetDlgItem(dialog, 5101), GWL_STYLE) & (SS_TYPEMASK | SS_NOPREFIX));
     DestroyWindow(dialog);
 }
 

@@ -168,6 +168,10 @@ void ExpectEnglish() {
 TEST_F(TranslationSamples, EnglishLibraryAndEnglishFile) {
     LoadLibraryFixture("kvolng_english");
     ExpectEnglish();
+    HWND done = OpenDialog("DONEDLG");
+    ASSERT_NE(nullptr, done);
+    EXPECT_NE(0, GetWindowLongA(GetDlgItem(done, IDC_INSTALL_FOLDER), GWL_STYLE) & SS_NOPREFIX);
+    DestroyWindow(done);
     std::vector<std::vector<std::string>> fromLibrary;
     for (const char* name : dialogNames)
         fromLibrary.push_back(DialogTexts(name));

@@ -240,6 +240,16 @@ int CheckLanguageFile(const char* path, const std::vector<KeyedText>& texts,
                 if (!IsSingleStringFormat(translated))
                     c.Add(fileOffset, "translation of " + item.what +
                                           " must hold exactly one %s and no other % conversion; the program refuses it");
+            } else if (item.what == "string 5101") {
+                // The uninstall entry's "DisplayName": Add/Remove Programs before Windows 2000
+                // reads it into 64 bytes and leaves out the entry when it does not fit.
+                char name[256];
+                language.Translate(name, sizeof(name), found->second->bytes.c_str(), nullptr, 's');
+                if (strlen(name) > 63)
+                    c.Add(fileOffset, "translation of string 5101 is " + std::to_string(strlen(name)) +
+                                          " bytes in code page " + std::to_string(codePage.number) +
+                                          ": Windows 95, 98, Me and NT 4.0 list no uninstall entry whose "
+                                          "name is over 63");
             } else if (item.what == "scale") {
                 char scale[512];
                 language.Translate(scale, sizeof(scale), "", context, '$');
