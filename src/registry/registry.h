@@ -31,3 +31,5 @@ bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buff
 // The same, whatever the type.
 bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
                    DWORD bufferSize, DWORD* count);
+// The numbers of subkeys and values of a key; false when it cannot be opened or asked.
+bool CountRegKeyEntries(HKEY root, const char* path, DWORD* subkeyCount, DWORD* valueCount);

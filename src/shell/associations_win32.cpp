@@ -7,6 +7,7 @@
 #include "registry/reg_text.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
+#include "shell/capabilities.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
 #include "support/system.h"
@@ -130,10 +131,13 @@ static void Associate(const SetupOptions& options, int index, const char* extens
     }
     if (newFileEntry)
         InstallNewFileEntry(index, shellNewPath);
+    AddCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
 }
 
 static void Release(int index, const char* extension, const char* shellNewPath,
                     const char* savedPath) {
+    // Our Default Programs values go whoever holds the extension now, before its class.
+    RemoveCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
     // Taken by another program since: it stays as it is.
     if (!IsOwnClass(extension))
         return;

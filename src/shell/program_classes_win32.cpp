@@ -6,6 +6,7 @@
 #include "registry/reg_text.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
+#include "shell/capabilities.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
 
@@ -42,6 +43,7 @@ void RegisterProgramClasses() {
         WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\shell\\open\\command", "", command);
         WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\DefaultIcon", "", volumeIcon);
     }
+    RegisterCapabilities();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 
