@@ -46,6 +46,9 @@ std::vector<Tree> TouchedTrees() {
     const std::string system = "Software\\Microsoft\\Windows\\CurrentVersion\\";
     for (const char* key : {"App Paths\\Krelvo.exe", "Uninstall\\Krelvo archiver", "Shell Extensions\\Approved"})
         trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", system + key});
+    // Default Programs, from Vista on.
+    for (const char* key : {"Software\\Krelvo", "Software\\RegisteredApplications"})
+        trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", key});
     return trees;
 }
 
@@ -101,7 +104,8 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
 
 // The previous handlers of a user's system: classes, content types, and new-file entries of
 // each kind (a file name, a null file, a "Data" value: for .zip the system's own empty archive,
-// the same bytes as our template); .iso belongs to another program.
+// the same bytes as our template); .iso belongs to another program. Another program is offered
+// for .zip too, and listed in Default Programs.
 void SeedPreviousHandlers() {
     // Each seeded key whole, whatever earlier runs in this prefix left in it.
     for (const char* ext : {".zip", ".cab", ".arj", ".gz", ".iso"})
@@ -110,6 +114,8 @@ void SeedPreviousHandlers() {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
     const BYTE emptyZip[22] = {0x50, 0x4B, 0x05, 0x06};
     SetRegBytes(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Data", REG_BINARY, emptyZip, sizeof(emptyZip));
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive", "");
+    SetRegText(HKEY_LOCAL_MACHINE, "Software\\RegisteredApplications", "OtherZip", "Software\\OtherZip\\Capabilities");
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "CabFolder");
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "Content Type", "application/vnd.ms-cab-compressed");
     SetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile", "");
