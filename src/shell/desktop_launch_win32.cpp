@@ -85,7 +85,8 @@ bool StartAsDesktopUser(const char* file) {
         !MultiByteToWideChar(CP_ACP, 0, file, -1, wideFile, 1024) ||
         !MultiByteToWideChar(CP_ACP, 0, folder, -1, wideFolder, 1024))
         return false;
-    // Texts cross to Explorer's process as BSTRs; oleaut32 is not imported (95 may lack it).
+    // Texts cross to Explorer's process as BSTRs. oleaut32 stays out of the import table,
+    // which keeps to the functions checked against the export tables of 95 to NT 4.0.
     typedef BSTR(WINAPI * AllocCall)(const OLECHAR*);
     typedef void(WINAPI * FreeCall)(BSTR);
     HMODULE automation = LoadLibraryA("oleaut32.dll");
