@@ -1,12 +1,12 @@
 // The entry point: shared resources, the switch scan, the dispatch of setup, wait, warning and
 // uninstall runs, and the clean-up.
 #include <objbase.h>
-#include <shellapi.h>
 
 #include "driver/program.h"
 #include "driver/switches.h"
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
+#include "shell/desktop_launch.h"
 
 static void RunSetup() {
     INT_PTR result = RunSetupDialog();
@@ -15,7 +15,7 @@ static void RunSetup() {
         return;
     RunCompletionDialog();
     if (ProgramGroupPath[0] && !SilentSetup)
-        ShellExecuteA(nullptr, "open", ProgramGroupPath, nullptr, "", SW_SHOWNORMAL);
+        OpenAsDesktopUser(ProgramGroupPath);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {

@@ -14,6 +14,7 @@
 #include "lang/message_text.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
+#include "shell/capabilities.h"
 #include "shell/shell.h"
 #include "support/format_text.h"
 #include "support/system.h"
@@ -25,6 +26,7 @@ static void RemoveRegistrations() {
     // The associations go first: they restore the previous handlers from the backups kept
     // below the product settings key, which is deleted last.
     SetAssociations(none);
+    RemoveCapabilities();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
     SetShellExtension(none);
     SetShortcuts(none, nullptr);

@@ -8,6 +8,7 @@
 #include "resources/resource.h"
 #include "setup/common_dialog.h"
 #include "setup/setup_dialogs.h"
+#include "shell/desktop_launch.h"
 #include "support/text.h"
 
 #include <shellapi.h>
@@ -44,9 +45,14 @@ static bool InstalledFilePath(char* path, const char* name) {
     return true;
 }
 
+// A missing file is not handed to the desktop's Explorer, which would report it.
+static bool StartedAsDesktopUser(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES && StartAsDesktopUser(path);
+}
+
 static void RunInstalledProgram() {
     char path[1024];
-    if (!InstalledFilePath(path, "Krelvo.exe"))
+    if (!InstalledFilePath(path, "Krelvo.exe") || StartedAsDesktopUser(path))
         return;
     // Quoted: a folder with blanks would otherwise make the system try C:\Program.exe first.
     char commandLine[1024 + 2];
@@ -60,7 +66,7 @@ static void RunInstalledProgram() {
 
 static void OpenInstalledDocument(const char* name) {
     char path[1024];
-    if (InstalledFilePath(path, name))
+    if (InstalledFilePath(path, name) && !StartedAsDesktopUser(path))
         ShellExecuteA(nullptr, "open", path, nullptr, "", SW_SHOWNORMAL);
 }
 
@@ -98,7 +104,7 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
             OpenInstalledDocument("order.txt");
             break;
         case IDC_HOME_PAGE:
-            ShellExecuteA(nullptr, "open", MessageText(IDS_HOME_PAGE), nullptr, "", SW_SHOWNORMAL);
+            OpenAsDesktopUser(MessageText(IDS_HOME_PAGE));
             break;
         }
         return TRUE;

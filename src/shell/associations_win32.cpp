@@ -7,6 +7,7 @@
 #include "registry/reg_text.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
+#include "shell/capabilities.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
 #include "support/system.h"
@@ -245,6 +246,7 @@ static void Associate(const SetupOptions& options, int index, const char* extens
         TakeVolumes();
     if (newFileEntry)
         InstallNewFileEntry(index, shellNewPath);
+    AddCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
 }
 
 // The new-file entry of a released extension, as its record holds it.
@@ -287,6 +289,8 @@ static void RestoreNewFileEntry(int index, const char* shellNewPath, const char*
 
 static void Release(int index, const char* extension, const char* shellNewPath,
                     const char* savedPath) {
+    // Our Default Programs values go whoever holds the extension now, before its class.
+    RemoveCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
     bool ours = IsOwnClass(extension);
     SavedClass saved;
     ReadSavedClass(savedPath, &saved);

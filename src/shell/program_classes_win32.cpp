@@ -6,6 +6,7 @@
 #include "registry/reg_text.h"
 #include "registry/registry.h"
 #include "resources/resource.h"
+#include "shell/capabilities.h"
 #include "shell/shell.h"
 
 static const char AppPathKey[] =
@@ -30,6 +31,7 @@ void RegisterProgramClasses(const char* archiver) {
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV", "", MessageText(IDS_RECOVERY_CLASS));
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\shell\\open\\command", "", command);
     WriteRegString(HKEY_CLASSES_ROOT, "Krelvo.REV\\DefaultIcon", "", volumeIcon);
+    RegisterCapabilities();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
 }
 

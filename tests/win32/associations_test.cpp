@@ -66,6 +66,7 @@ protected:
         for (const std::string& tree : ClassTrees())
             WipeRegTree(HKEY_CLASSES_ROOT, tree);
         WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
+        WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
         kvoFile = TestFolder() + "kvonew.dat";
         zipFile = TestFolder() + "zipnew.dat";
         DeleteFileA(kvoFile.c_str());
@@ -85,6 +86,7 @@ void SeedClasses() {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
     SetRegText(HKEY_CLASSES_ROOT, SeedZipShellNew, "NullFile", "");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\PersistentHandler", "", "{098f2470-bae0-11cd-b579-08002b30bfeb}");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "CompressedFolder", "");
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "CABFolder");
     SetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName", "C:\\Templates\\empty.cab");
     SetRegText(HKEY_CLASSES_ROOT, ".gz", "", "OtherArc.gz");
@@ -168,6 +170,20 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
         EXPECT_EQ("<missing>", ReadFileBytes(kvoFile));
         EXPECT_EQ("<missing>", ReadFileBytes(zipFile));
     }
+    // Default Programs, from Vista on (this prefix poses as 7): each extension's class under
+    // FileAssociations and under its OpenWithProgids, beside another program's.
+    const std::string associations = "Software\\Krelvo\\Capabilities\\FileAssociations";
+    for (const char* ext : Extensions) {
+        const std::string className = strcmp(ext, ".zip") == 0 ? "Krelvo.ZIP" : "Krelvo";
+        const bool vista = Family() == "nt";
+        EXPECT_EQ(vista ? className : "<none>", GetRegText(HKEY_LOCAL_MACHINE, associations, ext)) << ext;
+        EXPECT_EQ(vista ? "" : "<none>",
+                  GetRegText(HKEY_CLASSES_ROOT, std::string(ext) + "\\OpenWithProgids", className.c_str())) << ext;
+    }
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "CompressedFolder"));
+    if (Family() != "nt")
+        EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+
     // Only the ShellNew of .kvo and .zip is touched; the rest of .zip stays.
     EXPECT_EQ("C:\\Templates\\empty.cab", GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName"));
     EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, ".zip\\PersistentHandler"));
@@ -239,6 +255,9 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
     // The records stay until the product settings key goes.
     EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+    // Our OpenWithProgids values went with the classes (also that of .gz, now another's),
+    // and so did every extension's FileAssociations value.
+    EXPECT_EQ(Family() == "nt" ? "K " + associations + "\n" : "", DumpRegTree(HKEY_LOCAL_MACHINE, associations));
 }
 
 }  // namespace

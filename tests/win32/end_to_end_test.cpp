@@ -42,7 +42,8 @@ std::string RegBytes(HKEY root, const std::string& path, const char* name) {
 // The registry trees that setup writes to; what uninstall must give back.
 std::string DumpTouchedRegistry() {
     return DumpRegTrees(HKEY_CLASSES_ROOT, {""}) + DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") +
-           DumpRegTrees(HKEY_LOCAL_MACHINE, {"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+           DumpRegTrees(HKEY_LOCAL_MACHINE, {"Software\\Krelvo", "Software\\RegisteredApplications",
+                                             "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
                                              "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
                                              "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"});
 }
@@ -190,12 +191,27 @@ std::string Difference(const std::string& before, const std::string& after) {
     return out;
 }
 
+// The NT-family prefix poses as Windows 7; the program, by its file name, as Windows 10 here.
+struct PosingAsWindows10 {
+    const std::string key = "Software\\Wine\\AppDefaults\\uninstall.exe";
+    PosingAsWindows10() {
+        if (IsNtPrefix())
+            SetRegText(HKEY_CURRENT_USER, key, "Version", "win10");
+    }
+    ~PosingAsWindows10() { WipeRegTree(HKEY_CURRENT_USER, key); }
+};
+
 TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
-    // A previous handler for .zip, as a user's system has one (whatever earlier runs left).
+    PosingAsWindows10 windows10;
+    // A previous handler for .zip, as a user's system has one (whatever earlier runs left),
+    // another program offered for .zip, and another in Default Programs.
     WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "OtherZip.Archive");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive", "");
+    const std::string registered = "Software\\RegisteredApplications";
+    SetRegText(HKEY_LOCAL_MACHINE, registered, "OtherZip", "Software\\OtherZip\\Capabilities");
     std::string before = DumpTouchedRegistry();
     // The dump reaches HKEY_CLASSES_ROOT's own children on both families.
     ASSERT_NE(std::string::npos, before.find("\nK .zip\n")) << before.substr(0, 200);
@@ -203,9 +219,29 @@ TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
         TestInstallation installation;
         RunSilentSetup(installation);
         ASSERT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+        // Offered in Default Apps and under "Open with", beside the other program; nothing
+        // of it on 98.
+        const std::string capabilities = "Software\\Krelvo\\Capabilities";
+        const bool vista = IsNtPrefix();
+        EXPECT_EQ(vista ? capabilities : "<none>", GetRegText(HKEY_LOCAL_MACHINE, registered, "Krelvo"));
+        EXPECT_EQ(vista ? Ansi("Krelvo 壓縮工具") : "<none>",
+                  GetRegText(HKEY_LOCAL_MACHINE, capabilities, "ApplicationName"));
+        EXPECT_EQ(vista ? Ansi("Krelvo 壓縮工具") : "<none>",
+                  GetRegText(HKEY_LOCAL_MACHINE, capabilities, "ApplicationDescription"));
+        for (const char* ext : {".kvo", ".zip", ".tbz2"}) {
+            const char* className = strcmp(ext, ".zip") == 0 ? "Krelvo.ZIP" : "Krelvo";
+            EXPECT_EQ(vista ? className : "<none>",
+                      GetRegText(HKEY_LOCAL_MACHINE, capabilities + "\\FileAssociations", ext)) << ext;
+            EXPECT_EQ(vista ? "" : "<none>",
+                      GetRegText(HKEY_CLASSES_ROOT, std::string(ext) + "\\OpenWithProgids", className)) << ext;
+        }
+        EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive"));
 
         RunUninstall(installation);
     }
+    // Gone again, the other program's values intact (the dumps below compare all of it).
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive"));
     std::string after = DumpTouchedRegistry();
     std::string difference = Difference(before, after);
     // What uninstall deliberately leaves: the shell extension's handler keys under the shared

@@ -58,7 +58,7 @@ std::string Installation::Remaining() const {
 void Installation::Clear() const {
     for (const char* name : kListedFiles)
         DeleteFileA(Path(name).c_str());
-    for (const char* name : {"Uninstall.lst", "ran.txt"})
+    for (const char* name : {"Uninstall.lst", "ran.txt", "parent.txt"})
         DeleteFileA(Path(name).c_str());
     RemoveDirectoryA(folder.c_str());
     if (!parent.empty())

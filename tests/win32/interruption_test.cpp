@@ -47,6 +47,9 @@ std::vector<Tree> TouchedTrees() {
     const std::string system = "Software\\Microsoft\\Windows\\CurrentVersion\\";
     for (const char* key : {"App Paths\\Krelvo.exe", "Uninstall\\Krelvo archiver", "Shell Extensions\\Approved"})
         trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", system + key});
+    // Default Programs, from Vista on.
+    for (const char* key : {"Software\\Krelvo", "Software\\RegisteredApplications"})
+        trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", key});
     return trees;
 }
 
@@ -105,6 +108,7 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
 // item names, icons, commands, and for .zip a "Config" subkey that no record can keep; its
 // "Data" is the system's own empty archive, the same bytes as our template); .iso belongs to
 // another program, and so do the volume extensions .r00 to .r05 and .r45 of another archiver.
+// Another program is offered for .zip too, and listed in Default Programs.
 const char* const kSeededVolumes[] = {".r00", ".r01", ".r02", ".r03", ".r04", ".r05", ".r45"};
 
 void SeedPreviousHandlers() {
@@ -129,6 +133,8 @@ void SeedPreviousHandlers() {
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "IconPath", "zipfldr.dll,0");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "Command", "zipnew.exe \"%1\"");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew\\Config", "NoExtension", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive", "");
+    SetRegText(HKEY_LOCAL_MACHINE, "Software\\RegisteredApplications", "OtherZip", "Software\\OtherZip\\Capabilities");
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "", "CabFolder");
     SetRegText(HKEY_CLASSES_ROOT, ".cab", "Content Type", "application/vnd.ms-cab-compressed");
     SetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "NullFile", "");

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 
 #include "driver/program.h"
 #include "reg_dump.h"
 #include "resources/resource.h"
 #include "setup/setup_dialogs.h"
+#include "shell/desktop_launch.h"
 #include "test_helpers.h"
 #include "test_support.h"
 
@@ -229,8 +231,10 @@ protected:
         SetCurrentDirectoryA(previous);
         DeleteFileA((folder + "\\Krelvo.exe").c_str());
         DeleteFileA((folder + "\\ran.txt").c_str());
+        DeleteFileA((folder + "\\parent.txt").c_str());
         DeleteFileA(decoy.c_str());
         DeleteFileA((TestFolder() + "ran.txt").c_str());
+        DeleteFileA((TestFolder() + "parent.txt").c_str());
         RemoveDirectoryA(folder.c_str());
         SetupDialogs::TearDown();
     }
@@ -247,23 +251,36 @@ TEST_F(CompletionDialog, ShowsTheFolderAndEveryCloseEndsWithOne) {
     }
 }
 
-TEST_F(CompletionDialog, RunsTheArchiverByItsQuotedPath) {
-    // The stand-in records its command line in ran.txt beside itself. The decoy stands where an
-    // unquoted path with a blank would be taken for a program.
+TEST_F(CompletionDialog, RunsTheArchiverByItsQuotedPathAsTheDesktopUser) {
+    // The stand-in records its command line in ran.txt and who started it in parent.txt. The
+    // decoy stands where an unquoted path with a blank would be taken for a program.
     std::string standIn = TestFolder() + "standin.exe";
-    ASSERT_TRUE(CopyFileA(standIn.c_str(), (folder + "\\Krelvo.exe").c_str(), FALSE));
+    std::string archiver = folder + "\\Krelvo.exe";
+    ASSERT_TRUE(CopyFileA(standIn.c_str(), archiver.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(standIn.c_str(), decoy.c_str(), FALSE));
+    // No desktop shell to be had (a thread without COM or windows): nothing is started.
+    bool started = true;
+    std::thread([&] { started = StartAsDesktopUser(archiver.c_str()); }).join();
+    EXPECT_FALSE(started);
+    // With COM, as the program has it: on the NT family from 6.0 the desktop's Explorer starts
+    // the archiver (Wine reports every token elevated, and its desktop answers with the null
+    // display driver too); on 95 to XP the dialog starts it itself.
+    CoInitialize(nullptr);
     RunModal("DONEDLG", CompletionDialogProc, [](HWND dialog) {
         Click(dialog, IDC_RUN_PROGRAM);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
     });
+    CoUninitialize();
     std::string ran;
     for (int i = 0; i < 200 && ran.empty(); i++) {
         Sleep(50);
         ran = ReadBytes(folder + "\\ran.txt");
     }
-    EXPECT_EQ("\"" + folder + "\\Krelvo.exe\"", ran);
+    EXPECT_EQ("\"" + archiver + "\"", ran);
     EXPECT_EQ("", ReadBytes(TestFolder() + "ran.txt")) << "the decoy ran";
+    std::string parent = ReadBytes(folder + "\\parent.txt");
+    EXPECT_EQ(uninstall_tests::IsNtPrefix(), parent != std::to_string(GetCurrentProcessId()))
+        << "started by process " << parent << ", this is " << GetCurrentProcessId();
 }
 
 TEST_F(CompletionDialog, SilentSetupClosesItAtOnce) {

@@ -1,0 +1,66 @@
+// Default Programs registrations. From Windows 8 on, writing an extension's class no longer
+// makes the archiver its handler once the user has chosen one; Windows offers the archiver
+// only through these lists, and under "Open with".
+#include <windows.h>
+
+#include "lang/message_text.h"
+#include "registry/reg_text.h"
+#include "registry/registry.h"
+#include "resources/resource.h"
+#include "shell/capabilities.h"
+#include "support/system.h"
+
+static const char ProductMachineKey[] = "Software\\Krelvo";
+static const char CapabilitiesKey[] = "Software\\Krelvo\\Capabilities";
+static const char FileAssociationsKey[] = "Software\\Krelvo\\Capabilities\\FileAssociations";
+static const char RegisteredApplicationsKey[] = "Software\\RegisteredApplications";
+
+static bool HasDefaultPrograms() { return NtMajorVersion() >= 6; }
+
+void RegisterCapabilities() {
+    if (!HasDefaultPrograms())
+        return;
+    const char* name = MessageText(IDS_DISPLAY_NAME);
+    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationName", name);
+    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationDescription", name);
+    WriteRegString(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo", CapabilitiesKey);
+}
+
+void RemoveCapabilities() {
+    if (!HasDefaultPrograms())
+        return;
+    // The entry first: it never names a key that is gone.
+    DeleteRegValue(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo");
+    DeleteRegTree(HKEY_LOCAL_MACHINE, CapabilitiesKey);
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (CountRegKeyEntries(HKEY_LOCAL_MACHINE, ProductMachineKey, &subkeys, &values) &&
+        subkeys == 0 && values == 0)
+        DeleteRegKey(HKEY_LOCAL_MACHINE, ProductMachineKey);
+}
+
+void AddCapabilityExtension(const char* extension, const char* className) {
+    char progIds[32];
+    if (!HasDefaultPrograms() || !ConcatText(progIds, sizeof(progIds), extension, "\\OpenWithProgids"))
+        return;
+    WriteRegString(HKEY_LOCAL_MACHINE, FileAssociationsKey, extension, className);
+    WriteRegString(HKEY_CLASSES_ROOT, progIds, className, "");
+}
+
+void RemoveCapabilityExtension(const char* extension, const char* className) {
+    char progIds[32];
+    if (!HasDefaultPrograms() || !ConcatText(progIds, sizeof(progIds), extension, "\\OpenWithProgids"))
+        return;
+    // Ours the only thing in the key: key and value go in one step, so that a run cut off
+    // between the two cannot leave an empty key that a second run would take for another's.
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    char text[256];
+    DWORD size = 0;
+    if (CountRegKeyEntries(HKEY_CLASSES_ROOT, progIds, &subkeys, &values) && subkeys == 0 &&
+        values == 1 && ReadRegValue(HKEY_CLASSES_ROOT, progIds, className, text, sizeof(text), &size, nullptr))
+        DeleteRegKey(HKEY_CLASSES_ROOT, progIds);
+    else
+        DeleteRegValue(HKEY_CLASSES_ROOT, progIds, className);
+    DeleteRegValue(HKEY_LOCAL_MACHINE, FileAssociationsKey, extension);
+}

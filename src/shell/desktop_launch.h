@@ -1,0 +1,11 @@
+// Starting what setup offers to open as the desktop's user rather than as this process.
+#pragma once
+
+// Elevated on Windows Vista or later: asks the desktop's Explorer to open file (a program, a
+// document, a folder or an address) with this process's current directory, and returns true
+// once it has. False elsewhere (95 to XP, not elevated) and when there is no desktop shell or
+// it refuses: the caller then starts it itself, as it always has.
+bool StartAsDesktopUser(const char* file);
+
+// StartAsDesktopUser, else ShellExecuteA's "open" as before.
+void OpenAsDesktopUser(const char* file);
