@@ -181,6 +181,18 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
     WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", path);
 }
 
+// An extension key that did not exist before we took it. It goes whole; one in which another
+// program has put a key of its own since keeps it (95/98 would delete the whole tree, the NT
+// family nothing at all) and loses only our class, its last write.
+static void DeleteTakenKey(const char* extension) {
+    if (!RegKeyHasSubkeys(HKEY_CLASSES_ROOT, extension)) {
+        DeleteRegKey(HKEY_CLASSES_ROOT, extension);
+        return;
+    }
+    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
+    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "");
+}
+
 // .r00 onward (30 on the NT family, else 100), each taken like a single extension with a
 // record of its own: these are the multi-volume extensions of other archivers too.
 static void TakeVolumes() {
@@ -211,7 +223,7 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
         SavedClass saved;
         if (ReadSavedClass(savedPath, &saved)) {
             if (!saved.exist) {
-                DeleteRegKey(HKEY_CLASSES_ROOT, volume);
+                DeleteTakenKey(volume);
                 continue;
             }
             if (saved.contentType[0])
@@ -225,7 +237,7 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
                     WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
                 WriteRegString(HKEY_CLASSES_ROOT, volume, "", kvo.className);
             } else {
-                DeleteRegKey(HKEY_CLASSES_ROOT, volume);
+                DeleteTakenKey(volume);
             }
         }
     }
@@ -310,7 +322,7 @@ static void Release(int index, const char* extension, const char* shellNewPath,
         WriteRegString(HKEY_CLASSES_ROOT, extension, "", saved.className);
     } else {
         DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
-        DeleteRegKey(HKEY_CLASSES_ROOT, extension);
+        DeleteTakenKey(extension);
     }
 }
 

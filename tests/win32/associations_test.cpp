@@ -239,19 +239,22 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
         SetRegText(HKEY_CLASSES_ROOT, ".gz", "Content Type", "application/gzip");
     };
     takeGz();
+    // Another program puts a key of its own into .lha, which had none before we took it.
+    SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
 
     SetAssociations(Options(false, false));
     const std::string released = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
 
     // Exactly as seeded, the other archiver's volume extensions included, apart from what
-    // releasing itself leaves: .gz stays with its new owner, and .jar gets its saved empty
-    // class written.
+    // releasing itself leaves: .gz stays with its new owner, .jar gets its saved empty class
+    // written, and .lha keeps the other program's key but not our class.
     for (const std::string& tree : ClassTrees())
         WipeRegTree(HKEY_CLASSES_ROOT, tree);
     SeedClasses();
     EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
     SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
     takeGz();
+    SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
     // The records stay until the product settings key goes.
     EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
