@@ -4,6 +4,7 @@
 # list in tools/win9x-imports.txt). Also its size, the resources the program loads, and a
 # manifest that Windows XP to 11 read as meant (Windows 95 to 2000 ignore it).
 set -euo pipefail
+export LC_ALL=C  # objdump's output is read by its English words
 exe="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 allowed_list="$here/win9x-imports.txt"
