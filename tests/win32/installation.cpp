@@ -31,7 +31,9 @@ void Installation::Stage(const std::string& program, const std::string& kvoTempl
     if (!parent.empty())
         CreateDirectoryA(parent.c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    CopyFileA(program.c_str(), Path("uninstall.exe").c_str(), FALSE);
+    // The previous run's process may hold the file for a moment after it has ended.
+    for (int tries = 0; tries < 40 && !CopyFileA(program.c_str(), Path("uninstall.exe").c_str(), FALSE); tries++)
+        Sleep(250);
     CopyFileA((TestFolder() + "standin.exe").c_str(), Path("Krelvo.exe").c_str(), FALSE);
     // Any library will do for the shell extension: setup only registers it.
     CopyFileA((TestFolder() + "fixtures\\only_done_dialog.dll").c_str(), Path("kvoext.dll").c_str(), FALSE);

@@ -221,8 +221,12 @@ int RunProgram(const Installation& installation, bool setup, int interruptAfter,
     SetEnvironmentVariableA("KVO_REGISTRY_LOG", nullptr);
     int result = -1;
     HWND question = nullptr;
+    if (program.startTries > 1)
+        printf("%s: %s after %d tries, the last failed one with error %lu\n", command.c_str(),
+               started ? "started" : "not started", program.startTries,
+               static_cast<unsigned long>(program.startError));
     if (!started) {
-        ADD_FAILURE() << "cannot start " << command;
+        ADD_FAILURE() << "cannot start " << command << ": error " << program.startError;
     } else if (!setup && !(question = program.WaitForDialog(30000))) {
         if (WaitForSingleObject(program.info.hProcess, 0) == WAIT_OBJECT_0)
             ADD_FAILURE() << "the uninstall ended without asking";

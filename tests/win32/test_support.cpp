@@ -46,9 +46,14 @@ bool RunningProgram::Start(const std::string& commandLine, const char* folder) {
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     startTick = GetTickCount();
-    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                             &startup, &info) != 0;
-    return started;
+    for (startTries = 1;; startTries++) {
+        started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                 &startup, &info) != 0;
+        if (started || startTries == 40)
+            return started;
+        startError = GetLastError();
+        Sleep(250);
+    }
 }
 
 bool RunningProgram::Wait(DWORD timeoutMs, DWORD* exitCode) {

@@ -21,8 +21,12 @@ struct RunningProgram {
     PROCESS_INFORMATION info{};
     DWORD startTick = 0;
     bool started = false;
+    DWORD startError = 0;  // what the last failed try of CreateProcess reported
+    int startTries = 0;
 
-    // commandLine is the whole command line; folder is the current directory or null.
+    // commandLine is the whole command line; folder is the current directory or null. Under
+    // Wine a program file whose previous process has only just ended can refuse to start for
+    // a moment: a failed start is tried again for up to 10 s.
     bool Start(const std::string& commandLine, const char* folder = nullptr);
     // Waits for the end; false when it did not end in time.
     bool Wait(DWORD timeoutMs, DWORD* exitCode = nullptr);
