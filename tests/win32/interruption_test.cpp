@@ -405,7 +405,7 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
     std::string figure = "setup: " + std::to_string(setupPoints.size()) + " points, uninstall: " +
                          std::to_string(uninstallPoints.size()) + " points, shell integration off then on: 1 run, " +
                          std::to_string(handlersLost) + " previous handlers lost (of " +
-                         std::to_string(previousHandlers.size()) + " seeded registry lines)";
+                         std::to_string(previousHandlers.size()) + " registry lines there before setup)";
     WriteBytes(TestFolder() + "interruption-" + Family() + ".txt", figure + "\n");
     printf("%s\n", figure.c_str());
 }
