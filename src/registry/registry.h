@@ -31,8 +31,6 @@ bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buff
 // The same, whatever the type.
 bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
                    DWORD bufferSize, DWORD* count);
-// The numbers of subkeys and values of a key; false when it cannot be opened or asked.
-bool CountRegKeyEntries(HKEY root, const char* path, DWORD* subkeyCount, DWORD* valueCount);
 // Value number index of the key: its name (into nameSize bytes), bytes and type. RegValueEnd
 // past the last value (or when the key is missing); RegValueUnreadable when that value cannot
 // be had whole in the buffers, or values cannot be listed on this system.

@@ -171,22 +171,6 @@ bool RegKeyExists(HKEY root, const char* path) {
     return true;
 }
 
-bool CountRegKeyEntries(HKEY root, const char* path, DWORD* subkeyCount, DWORD* valueCount) {
-    // Reached through GetProcAddress: the import table keeps to the functions checked against
-    // the export tables of 95, 98, Me and NT 4.0, and only Vista and later ask this.
-    typedef LONG(WINAPI * QueryInfoCall)(HKEY, LPSTR, DWORD*, DWORD*, DWORD*, DWORD*, DWORD*,
-                                         DWORD*, DWORD*, DWORD*, DWORD*, FILETIME*);
-    QueryInfoCall queryInfo = reinterpret_cast<QueryInfoCall>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegQueryInfoKeyA")));
-    HKEY key = queryInfo ? OpenKeyForRead(root, path) : nullptr;
-    if (!key)
-        return false;
-    LONG result = queryInfo(key, nullptr, nullptr, nullptr, subkeyCount, nullptr, nullptr,
-                            valueCount, nullptr, nullptr, nullptr, nullptr);
-    CloseKey(key);
-    return result == ERROR_SUCCESS;
-}
-
 int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nameSize,
                  void* buffer, DWORD bufferSize, DWORD* count, DWORD* type) {
     typedef LONG(WINAPI * EnumValueFunction)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,

@@ -36,6 +36,11 @@ static NewFileTemplate TemplateOf(int index) {
     return index == 0 ? kvo : zip;
 }
 
+// The record of an extension, "Setup\ext" below the product settings key.
+static void RecordPath(const char* extension, char* path /* 32 bytes */) {
+    ConcatText(path, 32, "Setup\\", extension);
+}
+
 // Where the record "Setup\ext" keeps the values of the ShellNew key that our entry replaced.
 static void KeptShellNewPath(const char* savedPath, char* path /* 48 bytes */) {
     ConcatText(path, 48, savedPath, "\\ShellNewKey");
@@ -199,9 +204,9 @@ static void TakeVolumes() {
     int volumes = AssociatedVolumeCount(NtMajorVersion() != 0);
     for (int number = 0; number < volumes; number++) {
         char volume[8];
-        char savedPath[16];
+        char savedPath[32];
         VolumeExtension(number, volume);
-        ConcatText(savedPath, sizeof(savedPath), "Setup\\", volume);
+        RecordPath(volume, savedPath);
         if (!IsOwnClass(volume))
             SaveClass(volume, savedPath);
         WriteRegString(HKEY_CLASSES_ROOT, volume, "", "Krelvo");
@@ -215,9 +220,9 @@ static void TakeVolumes() {
 static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
     for (int number = 0; number < ReleasedVolumeCount; number++) {
         char volume[8];
-        char savedPath[16];
+        char savedPath[32];
         VolumeExtension(number, volume);
-        ConcatText(savedPath, sizeof(savedPath), "Setup\\", volume);
+        RecordPath(volume, savedPath);
         if (!IsOwnClass(volume))
             continue;
         SavedClass saved;
@@ -336,7 +341,7 @@ void SetAssociations(const SetupOptions& options) {
             char shellNewPath[32];
             char savedPath[32];
             ConcatText(shellNewPath, sizeof(shellNewPath), extension, "\\ShellNew");
-            ConcatText(savedPath, sizeof(savedPath), "Setup\\", extension);
+            RecordPath(extension, savedPath);
             if (options.Associate[index])
                 Associate(options, index, extension, shellNewPath, savedPath);
             else

@@ -26,16 +26,25 @@ void RegisterCapabilities() {
     WriteRegString(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo", CapabilitiesKey);
 }
 
+// Whether the key exists with no subkey and at most count values, so that deleting it takes
+// nothing but what is ours.
+static bool HoldsAtMost(HKEY root, const char* path, DWORD count) {
+    char name[256];
+    unsigned char bytes[16];
+    DWORD size = 0;
+    DWORD type = REG_NONE;
+    return RegKeyExists(root, path) && !RegKeyHasSubkeys(root, path) &&
+           EnumRegValue(root, path, count, name, sizeof(name), bytes, sizeof(bytes), &size, &type) ==
+               RegValueEnd;
+}
+
 void RemoveCapabilities() {
     if (!HasDefaultPrograms())
         return;
     // The entry first: it never names a key that is gone.
     DeleteRegValue(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo");
     DeleteRegTree(HKEY_LOCAL_MACHINE, CapabilitiesKey);
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    if (CountRegKeyEntries(HKEY_LOCAL_MACHINE, ProductMachineKey, &subkeys, &values) &&
-        subkeys == 0 && values == 0)
+    if (HoldsAtMost(HKEY_LOCAL_MACHINE, ProductMachineKey, 0))
         DeleteRegKey(HKEY_LOCAL_MACHINE, ProductMachineKey);
 }
 
@@ -53,12 +62,10 @@ void RemoveCapabilityExtension(const char* extension, const char* className) {
         return;
     // Ours the only thing in the key: key and value go in one step, so that a run cut off
     // between the two cannot leave an empty key that a second run would take for another's.
-    DWORD subkeys = 0;
-    DWORD values = 0;
     char text[256];
     DWORD size = 0;
-    if (CountRegKeyEntries(HKEY_CLASSES_ROOT, progIds, &subkeys, &values) && subkeys == 0 &&
-        values == 1 && ReadRegValue(HKEY_CLASSES_ROOT, progIds, className, text, sizeof(text), &size, nullptr))
+    if (HoldsAtMost(HKEY_CLASSES_ROOT, progIds, 1) &&
+        ReadRegValue(HKEY_CLASSES_ROOT, progIds, className, text, sizeof(text), &size, nullptr))
         DeleteRegKey(HKEY_CLASSES_ROOT, progIds);
     else
         DeleteRegValue(HKEY_CLASSES_ROOT, progIds, className);
