@@ -31,6 +31,12 @@ runs_32bit_programs() {
   return $ok
 }
 
+# --runs-32bit: only asks the kernel (run-suites.sh says why 32-bit Wine was not used).
+if [ "${1:-}" = --runs-32bit ]; then
+  runs_32bit_programs
+  exit
+fi
+
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 missing=()

@@ -159,22 +159,25 @@ std::string UninstallCommand() {
     return command == "<none>" ? "" : command;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    std::string found;
+};
+
+// An EnumWindows callback: a plain function, as i686 wants it stdcall.
+BOOL CALLBACK AddProcessWindow(HWND window, LPARAM param) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->processId)
+        search->found += "[" + ClassName(window) + " \"" + WindowText(window) + "\"" +
+                         (IsWindowVisible(window) ? " visible" : "") + "] ";
+    return TRUE;
+}
+
 std::string ProcessWindows(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::string found;
-    } search = {processId, ""};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            Search* search = reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (pid == search->processId)
-                search->found += "[" + ClassName(window) + " \"" + WindowText(window) + "\"" +
-                                 (IsWindowVisible(window) ? " visible" : "") + "] ";
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {processId, ""};
+    EnumWindows(AddProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

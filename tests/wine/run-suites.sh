@@ -13,7 +13,11 @@ if [ "$KVO_WINE_ARCH" = win32 ]; then
   tested="Tested: the shipped build/win32/uninstall.exe itself, in 32-bit Wine prefixes posing as the NT family and as Windows 98"
 else
   why="this machine does not run 32-bit programs"
-  /usr/lib/wine/wine --version >/dev/null 2>&1 && why="KVO_WINE_ARCH=win64 was asked for"
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    why="KVO_WINE_ARCH=win64 was asked for"
+  elif [ ! -e /usr/lib/wine/wine ] && "$here/../../tools/install-prereqs.sh" --runs-32bit; then
+    why="32-bit Wine is not installed, although this machine runs 32-bit programs"
+  fi
   tested="Tested: the x86-64 build of the same sources in 64-bit Wine ($why), so the shipped build/win32/uninstall.exe was only checked statically"
 fi
 
