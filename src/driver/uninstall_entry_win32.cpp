@@ -26,4 +26,6 @@ void RegisterUninstallEntry() {
     // always be run, even when setup was cut off right after this write.
     WriteRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", command);
     WriteRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayName", MessageText(IDS_DISPLAY_NAME));
+    // The mark of an uninstall that was cut off: this installation is whole again.
+    DeleteRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing");
 }

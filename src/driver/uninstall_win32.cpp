@@ -153,6 +153,25 @@ static void StartRemovalScript(const char* scriptPath) {
         CloseHandle(nul);
 }
 
+// Whether the entry in the list of removable programs starts this very program. Only then is
+// its "Removing" mark this program's own uninstall, cut off: a copy left behind in another
+// folder, after the product was installed anew elsewhere, must not take that installation's
+// registrations and entry.
+static bool EntryStartsThisProgram(const char* programPath) {
+    char command[1024 + 2];
+    if (!ReadRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", command, "",
+                       sizeof(command)))
+        return false;
+    // Setup writes the path in quotes; earlier versions wrote it bare.
+    char* path = command;
+    size_t length = strlen(path);
+    if (length >= 2 && path[0] == '"' && path[length - 1] == '"') {
+        path[length - 1] = '\0';
+        path++;
+    }
+    return CompareIgnoreCase(path, programPath) == 0;
+}
+
 void UninstallProduct() {
     char programPath[1024];
     // A cut path would make some other folder the program folder.
@@ -182,7 +201,8 @@ void UninstallProduct() {
     // power cut) after it deleted the list. Started again, it finishes what is left.
     static const char listName[] = "Uninstall.lst";
     FILE* list = fopen(listName, "rb");
-    if (!list && ReadRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 0) != 1) {
+    if (!list && !(ReadRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 0) == 1 &&
+                   EntryStartsThisProgram(programPath))) {
         char text[1024];
         FormatWithText(text, sizeof(text), MessageText(IDS_CANNOT_OPEN_LIST), listName);
         MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);

@@ -383,9 +383,14 @@ TEST_F(Uninstall, MissingListChangesNothing) {
     EXPECT_FALSE(PathExists(script));
 
     // An uninstall cut off after it had deleted the list, run again from its entry, whose
-    // mark says that it had begun: it finishes what is left.
+    // mark says that it had begun: it finishes what is left. A copy that the entry does not
+    // start (left behind by a reinstall elsewhere) leaves that installation alone.
     DWORD begun = 1;
     SetRegBytes(HKEY_LOCAL_MACHINE, UninstallKey, "Removing", REG_DWORD, &begun, sizeof(begun));
+    SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"C:\\B\\uninstall.exe\"");
+    EXPECT_NE(std::string::npos, Run({IDYES, IDOK}).find("Uninstall.lst"));
+    EXPECT_EQ(registered, Registrations());
+    SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"" + program + "\"");
     Run({IDYES});
     EXPECT_EQ(std::vector<std::string>(), Registrations());
     EXPECT_EQ("OtherZip.Archive", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
@@ -421,10 +426,13 @@ TEST(UninstallEntry, NamesTheProgramQuoted) {
     // Message 5101, "Krelvo 壓縮工具" in Big5.
     EXPECT_EQ("Krelvo \xC0\xA3\xC1Y\xA4u\xA8\xE3", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
     EXPECT_EQ("\"" + std::string(path) + "\"", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
-    // Written again over an older entry.
+    // Written again over an older entry, whose uninstall had been cut off: the mark goes.
     SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
+    DWORD begun = 1;
+    SetRegBytes(HKEY_LOCAL_MACHINE, UninstallKey, "Removing", REG_DWORD, &begun, sizeof(begun));
     RegisterUninstallEntry();
     EXPECT_EQ("\"" + std::string(path) + "\"", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+    EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "Removing"));
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
