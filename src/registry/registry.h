@@ -37,5 +37,13 @@ bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buf
 enum { RegValueEnd, RegValueRead, RegValueUnreadable };
 int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nameSize,
                  void* buffer, DWORD bufferSize, DWORD* count, DWORD* type);
+// Copies every value of the key from to the key to (created when missing), each with its name,
+// type and bytes exactly; with write false it only checks. On the NT family through the wide
+// calls: its registry holds names and texts in UTF-16, and the narrow calls would turn what the
+// ANSI code page lacks into "?". False when the key has more than maxCount values, or one whose
+// name (over 255 characters) or bytes (over bufferSize) cannot be had whole, or values cannot
+// be listed on this system: such a key cannot be kept whole. A missing key has nothing to copy.
+bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to, DWORD maxCount,
+                   void* buffer, DWORD bufferSize, bool write);
 // Whether the key has at least one subkey.
 bool RegKeyHasSubkeys(HKEY root, const char* path);

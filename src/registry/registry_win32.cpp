@@ -42,6 +42,12 @@ static HKEY OpenKeyForRead(HKEY root, const char* path) {
 
 static void CloseKey(HKEY key) { RegCloseKey(key); }
 
+// Reached at run time: the import table holds only functions checked against the export tables
+// of Windows 95 and NT 4.0, and 95/98/Me have no working wide registry calls.
+static void* RegistryFunction(const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), name));
+}
+
 void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
                    const void* bytes, DWORD count) {
     HKEY key = CreateKeyForWrite(root, path);
@@ -178,10 +184,9 @@ int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nam
     HKEY key = OpenKeyForRead(root, path);
     if (!key)
         return RegValueEnd;
-    // Reached at run time: the import table holds only functions checked against the export
-    // tables of Windows 95 and NT 4.0. Without it nothing can be listed, and callers keep off.
-    EnumValueFunction enumValue = reinterpret_cast<EnumValueFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegEnumValueA")));
+    // Without it nothing can be listed, and callers keep off.
+    EnumValueFunction enumValue =
+        reinterpret_cast<EnumValueFunction>(RegistryFunction("RegEnumValueA"));
     int result = RegValueUnreadable;
     if (enumValue) {
         DWORD nameLength = nameSize;
@@ -200,6 +205,63 @@ int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nam
     }
     CloseKey(key);
     return result;
+}
+
+bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to, DWORD maxCount,
+                   void* buffer, DWORD bufferSize, bool write) {
+    typedef LONG(WINAPI * EnumValueWide)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,
+                                         LPDWORD);
+    typedef LONG(WINAPI * SetValueWide)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+    typedef LONG(WINAPI * EnumValueNarrow)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,
+                                           LPDWORD);
+    HKEY source = OpenKeyForRead(fromRoot, from);
+    if (!source)
+        return true;
+    bool wide = NtMajorVersion() != 0;
+    EnumValueWide enumWide = nullptr;
+    SetValueWide setWide = nullptr;
+    EnumValueNarrow enumNarrow = nullptr;
+    if (wide) {
+        enumWide = reinterpret_cast<EnumValueWide>(RegistryFunction("RegEnumValueW"));
+        setWide = reinterpret_cast<SetValueWide>(RegistryFunction("RegSetValueExW"));
+    } else {
+        enumNarrow = reinterpret_cast<EnumValueNarrow>(RegistryFunction("RegEnumValueA"));
+    }
+    bool whole = wide ? enumWide && setWide : enumNarrow != nullptr;
+    HKEY target = nullptr;
+    if (whole && write) {
+        target = CreateKeyForWrite(toRoot, to);
+        whole = target != nullptr;
+    }
+    BYTE* bytes = static_cast<BYTE*>(buffer);
+    for (DWORD index = 0; whole; index++) {
+        WCHAR wideName[256];
+        char name[256];  // the narrow name; on the NT family only for the change log
+        DWORD nameLength = 256;
+        DWORD size = bufferSize;
+        DWORD type = REG_NONE;
+        LONG status = wide ? enumWide(source, index, wideName, &nameLength, nullptr, &type, bytes, &size)
+                           : enumNarrow(source, index, name, &nameLength, nullptr, &type, bytes, &size);
+        if (status == ERROR_NO_MORE_ITEMS)
+            break;
+        whole = status == ERROR_SUCCESS && size <= bufferSize && nameLength < 256 && index < maxCount;
+        if (!whole || !target)
+            continue;
+        if (wide) {
+            wideName[nameLength] = 0;
+            setWide(target, wideName, 0, type, bytes, size);
+            if (!WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, sizeof(name), nullptr, nullptr))
+                name[0] = '\0';
+        } else {
+            name[nameLength] = '\0';
+            RegSetValueExA(target, name, 0, type, bytes, size);
+        }
+        NoteRegistryChange('W', toRoot, to, name);
+    }
+    if (target)
+        CloseKey(target);
+    CloseKey(source);
+    return whole;
 }
 
 bool RegKeyHasSubkeys(HKEY root, const char* path) {

@@ -19,8 +19,11 @@ enum { KvoTemplateSize = 20, ZipTemplateSize = 22 };
 enum { ShellNewValueCount = 32, ShellNewValueSize = 16384 };
 // Records written before the whole key was kept hold a "Data" value of at most this size.
 enum { SavedShellNewDataSize = 4096 };
-// The record's "NewFile": whether our entry is installed, and what it replaced.
-enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2 };
+// The record's "NewFile": whether our entry is installed, and what it replaced. An earlier
+// version's record has no "NewFile"; where our entry from that version is in place, the record
+// is marked NewFileEarlierRecord and its "ShellNew" (or "ShellNewData") still says what ours
+// replaced.
+enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2, NewFileEarlierRecord = 3 };
 
 // Empty archives for the shell's "New" menu. Stored with their first byte zero, so that the
 // program never holds a complete archive signature; PlaceTemplateSignatures completes them.

@@ -11,6 +11,7 @@
 #include "shell/program_file.h"
 #include "shell/shell.h"
 #include "support/system.h"
+#include "support/text.h"
 
 static bool IsProductClass(const char* className) {
     return CompareIgnoreCase(className, "Krelvo") == 0 ||
@@ -46,26 +47,84 @@ static void KeptShellNewPath(const char* savedPath, char* path /* 48 bytes */) {
     ConcatText(path, 48, savedPath, "\\ShellNewKey");
 }
 
-// Values being copied, one at a time (one thread).
+// Values being copied or compared, one at a time (one thread).
 static unsigned char valueBytes[ShellNewValueSize];
 
-// Copies every value of one key to another, each with its name and type; only checks, writing
-// nothing, unless write. False when a value cannot be had whole or there are more than the
-// bound: such a key cannot be kept.
+// Copies every value of a ShellNew key to another key; only checks, writing nothing, unless
+// write. False when the key holds more or larger values than the bounds: it cannot be kept.
 static bool CopyValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to, bool write) {
-    for (DWORD index = 0;; index++) {
-        char name[256];
-        DWORD count = 0;
-        DWORD type = REG_NONE;
-        int result = EnumRegValue(fromRoot, from, index, name, sizeof(name), valueBytes,
-                                  sizeof(valueBytes), &count, &type);
-        if (result == RegValueEnd)
-            return true;
-        if (result != RegValueRead || index >= ShellNewValueCount)
-            return false;
-        if (write)
-            WriteRegValue(toRoot, to, name, type, valueBytes, count);
+    return CopyRegValues(fromRoot, from, toRoot, to, ShellNewValueCount, valueBytes,
+                         sizeof(valueBytes), write);
+}
+
+static const DWORD Unrecorded = 0xFFFFFFFF;
+
+static DWORD NewFileState(const char* savedPath) {
+    return ReadSettingDword(savedPath, "NewFile", Unrecorded);
+}
+
+// Whether the record says that our new-file entry is in the ShellNew key.
+static bool RecordedAsInstalled(DWORD state) {
+    return state == NewFileReplacedKey || state == NewFileAddedKey || state == NewFileEarlierRecord;
+}
+
+// What of ours the ShellNew key holds, as InstallNewFileEntry writes it: a "FileName" naming
+// our template file, or our template's bytes as "Data".
+enum OurEntry { NoEntryOfOurs, OurTemplateFile, OurTemplateBytes };
+
+static OurEntry NewFileEntryOfOurs(int index, const char* shellNewPath) {
+    NewFileTemplate entry = TemplateOf(index);
+    char fileName[1024];
+    if (ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", fileName, "", sizeof(fileName)))
+        return CompareIgnoreCase(FileNamePart(fileName), entry.fileName) == 0 ? OurTemplateFile
+                                                                              : NoEntryOfOurs;
+    DWORD count = 0;
+    DWORD type = REG_NONE;
+    if (ReadRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", valueBytes, sizeof(valueBytes),
+                     &count, &type) &&
+        type == REG_BINARY && count == entry.size && memcmp(valueBytes, entry.bytes, count) == 0)
+        return OurTemplateBytes;
+    return NoEntryOfOurs;
+}
+
+// An extension that is ours already, with an earlier version's record ("Exist" but no
+// "NewFile"): whether that version's entry of ours is what the ShellNew key holds. Then the
+// record still says what our entry replaced. The empty archive of our .zip template is the
+// system's own "Data" too: as bytes alone it counts as ours only where the record kept what
+// ours replaced, as that version did whenever it installed its entry over another.
+static bool EarlierEntryOfOurs(int index, const char* shellNewPath, const char* savedPath) {
+    if (ReadSettingDword(savedPath, "Exist", Unrecorded) == Unrecorded)
+        return false;
+    OurEntry entry = NewFileEntryOfOurs(index, shellNewPath);
+    if (entry == OurTemplateFile || (entry == OurTemplateBytes && index == 0))
+        return true;
+    if (entry == NoEntryOfOurs)
+        return false;
+    char shellNew[1024];
+    DWORD count = 0;
+    return (ReadSettingString(savedPath, "ShellNew", shellNew, "", sizeof(shellNew)) && shellNew[0]) ||
+           ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", valueBytes,
+                        SavedShellNewDataSize, &count, nullptr);
+}
+
+// Marks the record when an earlier version's entry of ours is in place (above).
+static bool MarkEarlierEntryOfOurs(int index, const char* shellNewPath, const char* savedPath) {
+    if (!EarlierEntryOfOurs(index, shellNewPath, savedPath))
+        return false;
+    WriteSettingDword(savedPath, "NewFile", NewFileEarlierRecord);
+    return true;
+}
+
+// A key that we added (an extension's, or its ShellNew key). It goes whole; one in which
+// another program has put a key of its own since keeps it (95/98 would delete the whole tree,
+// the NT family nothing at all) and loses only our two values, lastValue last.
+static void DeleteAddedKey(const char* path, const char* value, const char* lastValue) {
+    if (!RegKeyHasSubkeys(HKEY_CLASSES_ROOT, path)) {
+        DeleteRegKey(HKEY_CLASSES_ROOT, path);
+        return;
     }
+    DeleteRegValue(HKEY_CLASSES_ROOT, path, value);
+    DeleteRegValue(HKEY_CLASSES_ROOT, path, lastValue);
 }
 
 // The class part of a record: "Exist", "Type" and "Content".
@@ -101,10 +160,18 @@ static bool ReadSavedClass(const char* savedPath, SavedClass* saved) {
     return found;
 }
 
-// Records the extension's class, content type and new-file entry under "Setup\ext".
+// Records the extension's class, content type and new-file entry under "Setup\ext". Where
+// another program took only the class and left our new-file entry in place, the record of what
+// our entry replaced stays: that entry is not the new handler's.
 static void SaveAssociation(int index, const char* extension, const char* shellNewPath,
                             const char* savedPath) {
+    DWORD state = index <= 1 ? NewFileState(savedPath) : DWORD(NewFileNotInstalled);
+    bool ourEntryStays = RecordedAsInstalled(state)
+                             ? NewFileEntryOfOurs(index, shellNewPath) != NoEntryOfOurs
+                             : state == Unrecorded && MarkEarlierEntryOfOurs(index, shellNewPath, savedPath);
     SaveClass(extension, savedPath);
+    if (ourEntryStays)
+        return;
     char fileName[1024];
     char nullFile[10];
     bool hasFileName =
@@ -128,16 +195,13 @@ static void SaveAssociation(int index, const char* extension, const char* shellN
 // ours is told by that record, never by the bytes: the system's own "Data" of .zip is the very
 // empty archive of our template. False: the key holds what the record cannot keep (a subkey,
 // more or larger values than the bounds); it stays as it is, and gets no entry of ours.
-static bool KeepPreviousNewFileEntry(const char* shellNewPath, const char* savedPath) {
-    const DWORD unrecorded = 0xFFFFFFFF;
-    DWORD state = ReadSettingDword(savedPath, "NewFile", unrecorded);
+static bool KeepPreviousNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
+    DWORD state = NewFileState(savedPath);
     // Ours is in place, or was being put there when a run was cut off: what it replaced is kept.
-    if (state == NewFileReplacedKey || state == NewFileAddedKey)
+    if (RecordedAsInstalled(state))
         return true;
     // An earlier version's entry is in place; its record restores what that one replaced.
-    DWORD count = 0;
-    if (state == unrecorded && ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData",
-                                            valueBytes, sizeof(valueBytes), &count, nullptr))
+    if (state == Unrecorded && MarkEarlierEntryOfOurs(index, shellNewPath, savedPath))
         return true;
     if (!RegKeyExists(HKEY_CLASSES_ROOT, shellNewPath)) {
         WriteSettingDword(savedPath, "NewFile", NewFileAddedKey);
@@ -157,7 +221,7 @@ static bool KeepPreviousNewFileEntry(const char* shellNewPath, const char* saved
 // The shell's "New" entry for .kvo (index 0) or .zip (index 1), as the system version wants it.
 static void InstallNewFileEntry(int index, const char* shellNewPath) {
     NewFileTemplate entry = TemplateOf(index);
-    DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
+    DeleteAddedKey(shellNewPath, "FileName", "Data");
 
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof(version));
@@ -186,16 +250,9 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
     WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", path);
 }
 
-// An extension key that did not exist before we took it. It goes whole; one in which another
-// program has put a key of its own since keeps it (95/98 would delete the whole tree, the NT
-// family nothing at all) and loses only our class, its last write.
+// An extension key that did not exist before we took it: our class is its last write.
 static void DeleteTakenKey(const char* extension) {
-    if (!RegKeyHasSubkeys(HKEY_CLASSES_ROOT, extension)) {
-        DeleteRegKey(HKEY_CLASSES_ROOT, extension);
-        return;
-    }
-    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
-    DeleteRegValue(HKEY_CLASSES_ROOT, extension, "");
+    DeleteAddedKey(extension, "Content Type", "");
 }
 
 // .r00 onward (30 on the NT family, else 100), each taken like a single extension with a
@@ -256,7 +313,7 @@ static void Associate(const SetupOptions& options, int index, const char* extens
     // The whole record before the class is taken: cut off after that write, a rerun finds the
     // extension ours and goes by the record as it stands.
     bool newFileEntry =
-        options.ShellExt && index <= 1 && KeepPreviousNewFileEntry(shellNewPath, savedPath);
+        options.ShellExt && index <= 1 && KeepPreviousNewFileEntry(index, shellNewPath, savedPath);
     WriteRegString(HKEY_CLASSES_ROOT, extension, "", index == 1 ? "Krelvo.ZIP" : "Krelvo");
     DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
     if (index == 0)
@@ -272,16 +329,18 @@ static void RestoreNewFileEntry(int index, const char* shellNewPath, const char*
     if (index <= 1)
         state = ReadSettingDword(savedPath, "NewFile", NewFileNotInstalled);
     if (state == NewFileAddedKey) {
-        DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
+        DeleteAddedKey(shellNewPath, "FileName", "Data");
         return;
     }
-    if (state == NewFileReplacedKey) {
-        // Our entry goes, in whichever form this system took it; the key it replaced comes
-        // back value by value.
-        char kept[48];
-        KeptShellNewPath(savedPath, kept);
+    if (state == NewFileReplacedKey || state == NewFileEarlierRecord) {
+        // Our entry goes, in whichever form this system took it.
         DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
         DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data");
+    }
+    if (state == NewFileReplacedKey) {
+        // The key it replaced comes back value by value.
+        char kept[48];
+        KeptShellNewPath(savedPath, kept);
         CopyValues(HKEY_CURRENT_USER, kept, HKEY_CLASSES_ROOT, shellNewPath, true);
         return;
     }
@@ -326,7 +385,7 @@ static void Release(int index, const char* extension, const char* shellNewPath,
         RestoreNewFileEntry(index, shellNewPath, savedPath);
         WriteRegString(HKEY_CLASSES_ROOT, extension, "", saved.className);
     } else {
-        DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
+        DeleteAddedKey(shellNewPath, "FileName", "Data");
         DeleteTakenKey(extension);
     }
 }

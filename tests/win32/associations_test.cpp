@@ -239,15 +239,17 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
         SetRegText(HKEY_CLASSES_ROOT, ".gz", "Content Type", "application/gzip");
     };
     takeGz();
-    // Another program puts a key of its own into .lha, which had none before we took it.
+    // Another program puts a key of its own into .lha, which had none before we took it, and
+    // into our new-file key of .kvo.
     SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew\\Other", "", "");
 
     SetAssociations(Options(false, false));
     const std::string released = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
 
     // Exactly as seeded, the other archiver's volume extensions included, apart from what
     // releasing itself leaves: .gz stays with its new owner, .jar gets its saved empty class
-    // written, and .lha keeps the other program's key but not our class.
+    // written, and .lha and .kvo keep the other program's keys but none of our values.
     for (const std::string& tree : ClassTrees())
         WipeRegTree(HKEY_CLASSES_ROOT, tree);
     SeedClasses();
@@ -255,6 +257,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
     takeGz();
     SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew\\Other", "", "");
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
     // The records stay until the product settings key goes.
     EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
@@ -375,6 +378,27 @@ TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
         }
 }
 
+// A text value under HKEY_CLASSES_ROOT through the wide calls, which carry every character.
+void SetRegWideText(const std::string& path, const std::wstring& name, const std::wstring& text) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0,
+                                             KEY_WRITE, nullptr, &key, nullptr));
+    RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+std::wstring GetRegWideText(const std::string& path, const std::wstring& name) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return L"<no key>";
+    wchar_t text[256] = {};
+    DWORD size = sizeof(text) - sizeof(wchar_t);
+    LONG result = RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? text : L"<none>";
+}
+
 TEST_F(Associations, PreviousShellNewKeyKeptWholeOrLeftAlone) {
     SetupOptions options = Options(false, true);
     options.Associate[0] = options.Associate[1] = 1;
@@ -390,6 +414,11 @@ TEST_F(Associations, PreviousShellNewKeyKeptWholeOrLeftAlone) {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Old.zip");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "ItemName", "@zip.dll,-2");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew\\Config", "NoExtension", "");
+    // NT family: a name and a text in Hangul, which code page 950 cannot say.
+    const bool unicode = Family() == "nt";
+    const std::wstring hangulName = L"ItemName\uD55C", hangulText = L"\uD55C\uAE00 archive";
+    if (unicode)
+        SetRegWideText(".kvo\\ShellNew", hangulName, hangulText);
     const std::string kvoBefore = DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew");
     const std::string zipBefore = DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew");
     SetAssociations(options);
@@ -399,6 +428,9 @@ TEST_F(Associations, PreviousShellNewKeyKeptWholeOrLeftAlone) {
     SetAssociations(Options(false, false));
     EXPECT_EQ(kvoBefore, DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));
     EXPECT_EQ(zipBefore, DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+    if (unicode) {
+        EXPECT_TRUE(GetRegWideText(".kvo\\ShellNew", hangulName) == hangulText) << "the Hangul value came back damaged";
+    }
 
     // The bounds: one value of ShellNewValueSize bytes, ShellNewValueCount values; one more
     // byte or one more value, and the key is left alone.
@@ -420,6 +452,40 @@ TEST_F(Associations, PreviousShellNewKeyKeptWholeOrLeftAlone) {
         EXPECT_EQ(kvoBound, DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew")) << over;
         EXPECT_EQ(zipBound, DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew")) << over;
     }
+}
+
+// Between runs: an installation of an earlier version, whose record has no "NewFile", and
+// another archiver that takes only the class of .zip. Either way the entry of ours that the
+// ShellNew key holds is not the previous handler's, and the first handler's entry comes back.
+TEST_F(Associations, OurEntryLeftInPlaceIsNeverTakenForThePreviousOne) {
+    SetupOptions zipOnly = Options(false, true);
+    zipOnly.Associate[1] = 1;
+    const std::string record = "Software\\Krelvo\\Setup\\.zip";
+    // The earlier version took .zip from "First.zip", whose new-file entry was "NullFile".
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo.ZIP");
+    if (TemplateFileForm())
+        SetRegText(HKEY_CLASSES_ROOT, SeedZipShellNew, "FileName", zipFile);
+    else
+        SetRegBytes(HKEY_CLASSES_ROOT, SeedZipShellNew, "Data", REG_BINARY, ZipBytes.data(), 22);
+    DWORD one = 1;
+    SetRegBytes(HKEY_CURRENT_USER, record, "Exist", REG_DWORD, &one, 4);
+    SetRegText(HKEY_CURRENT_USER, record, "Type", "First.zip");
+    SetRegText(HKEY_CURRENT_USER, record, "Content", "");
+    SetRegText(HKEY_CURRENT_USER, record, "ShellNew", "*");
+    SetAssociations(zipOnly);
+    SetAssociations(Options(false, false));
+    EXPECT_EQ("First.zip", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_EQ("K .zip\\ShellNew\nV .zip\\ShellNew|NullFile|1|00\n", DumpRegTree(HKEY_CLASSES_ROOT, SeedZipShellNew));
+
+    // This version takes it from "First.zip" again; "Second.zip" then takes the class alone.
+    SetRegText(HKEY_CLASSES_ROOT, SeedZipShellNew, "ItemName", "first");
+    const std::string firstEntry = DumpRegTree(HKEY_CLASSES_ROOT, SeedZipShellNew);
+    SetAssociations(zipOnly);
+    SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Second.zip");
+    SetAssociations(zipOnly);
+    SetAssociations(Options(false, false));
+    EXPECT_EQ("Second.zip", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
+    EXPECT_EQ(firstEntry, DumpRegTree(HKEY_CLASSES_ROOT, SeedZipShellNew));
 }
 
 TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
