@@ -6,8 +6,9 @@
 // Keys deleted in the current pass of DeleteRegTree (one thread; tree deletions never nest).
 static int deletedKeyCount;
 
-// Every write and delete passes here once it has been made. Only the interruption test's build
-// of the program does anything with it; the shipped program has no such build option.
+// Every write and delete passes here once it has been made, with the key as it was opened: a
+// full path below a root, or a name below an open parent key. Only the interruption test's
+// build of the program does anything with it; the shipped program has no such build option.
 #ifdef KVO_INTERRUPTIBLE
 void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName);
 #else
@@ -18,10 +19,7 @@ static bool FullPath(HKEY root, const char* path, char* fullPath) {
     return BuildRegPath(root == HKEY_CURRENT_USER, path, fullPath, RegPathSize);
 }
 
-static HKEY CreateKeyForWrite(HKEY root, const char* path) {
-    char fullPath[RegPathSize];
-    if (!FullPath(root, path, fullPath))
-        return nullptr;
+static HKEY CreateKeyForWrite(HKEY root, const char* fullPath) {
     HKEY key;
     if (RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
@@ -50,12 +48,15 @@ static void* RegistryFunction(const char* name) {
 
 void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD type,
                    const void* bytes, DWORD count) {
-    HKEY key = CreateKeyForWrite(root, path);
+    char fullPath[RegPathSize];
+    if (!FullPath(root, path, fullPath))
+        return;
+    HKEY key = CreateKeyForWrite(root, fullPath);
     if (!key)
         return;
     RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count);
     CloseKey(key);
-    NoteRegistryChange('W', root, path, valueName);
+    NoteRegistryChange('W', root, fullPath, valueName);
 }
 
 void WriteRegString(HKEY root, const char* path, const char* valueName, const char* text) {
@@ -153,7 +154,7 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
         return;
     RegDeleteValueA(key, valueName);
     CloseKey(key);
-    NoteRegistryChange('V', root, path, valueName);
+    NoteRegistryChange('V', root, fullPath, valueName);
 }
 
 void DeleteRegKey(HKEY root, const char* path) {

@@ -1,4 +1,4 @@
-// The association list, the templates and the version rules, and the program-folder paths.
+// The association list, the version rules of the template form, and the program-folder paths.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -45,20 +45,6 @@ TEST(AssociationList, SplittingIsBoundedAndEnds) {
     const char* rest = NextExtension(".abcdef.g", small, sizeof(small));
     EXPECT_STREQ(".ab", small);
     EXPECT_STREQ(".g", rest);
-}
-
-TEST(Templates, NoCompleteSignatureUntilPlaced) {
-    // Stored data: first bytes zero.
-    EXPECT_EQ(0, KvoTemplate[0]);
-    EXPECT_EQ(0, ZipTemplate[0]);
-    PlaceTemplateSignatures();
-    const unsigned char kvo[20] = {0x4B, 0x76, 0x6F, 0x21, 0x1A, 0x07, 0x00, 0xCF, 0x90, 0x73,
-                                   0x00, 0x00, 0x0D, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    unsigned char zip[22] = {0x50, 0x4B, 0x05, 0x06};
-    EXPECT_EQ(0, memcmp(kvo, KvoTemplate, sizeof(kvo)));
-    EXPECT_EQ(0, memcmp(zip, ZipTemplate, sizeof(zip)));
-    PlaceTemplateSignatures();  // again: unchanged
-    EXPECT_EQ(0, memcmp(zip, ZipTemplate, sizeof(zip)));
 }
 
 TEST(Templates, FileFormFromWindowsMeAnd2000On) {

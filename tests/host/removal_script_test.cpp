@@ -1,5 +1,6 @@
-// The self-removal script, byte for byte, for both Windows families.
+// The self-removal script for both Windows families.
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,56 @@ std::string Compose(bool nt, const char* program, const char* folder, const char
     return std::string(text, length < 0 ? 0 : length);
 }
 
-std::string Attempts(const std::string& program, const std::string& folder) {
-    std::string once = "del \"" + program + "\"\r\nrd \"" + folder + "\"\r\nif not exist \"" +
-                       program + "\" goto done\r\n";
-    return once + once + once + once + once;
+std::vector<std::string> Lines(const std::string& script) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = script.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(script.substr(start, end - start));
+    lines.push_back(script.substr(start));
+    return lines;
 }
 
-TEST(RemovalScript, NtFamilyBytes) {
-    const char program[] = "C:\\Program Files\\Kvo\\uninstall.exe";
-    std::string expected = "\"C:\\Program Files\\Kvo\\uninstall.exe\" /wait\r\n" +
-                           Attempts(program, "C:\\Program Files\\Kvo") +
-                           ":done\r\nif exist \"" + program + "\" \"" + program +
-                           "\" /warning\r\ndel \"C:\\TEMP\\Uninstall_Kvo.Bat\"";
-    std::string script = Compose(true, program, "C:\\Program Files\\Kvo", "C:\\TEMP\\Uninstall_Kvo.Bat");
-    EXPECT_EQ(expected, script);
-    // 19 lines, the last without a line break.
-    size_t breaks = 0;
-    for (size_t at = script.find("\r\n"); at != std::string::npos; at = script.find("\r\n", at + 2))
-        breaks++;
-    EXPECT_EQ(18u, breaks);
-    EXPECT_NE("\r\n", script.substr(script.size() - 2));
+// Every place the text names path, it stands in double quotes.
+void ExpectAlwaysQuoted(const std::string& script, const std::string& path) {
+    size_t uses = 0;
+    for (size_t at = script.find(path); at != std::string::npos; at = script.find(path, at + 1), uses++) {
+        ASSERT_GT(at, 0u) << path;
+        EXPECT_EQ('"', script[at - 1]) << path << " at " << at;
+        EXPECT_EQ('"', script[at + path.size()]) << path << " at " << at;
+    }
+    EXPECT_GT(uses, 0u) << path;
+}
+
+// The script waits for the program's end, tries to delete it and its folder until it is gone,
+// warns when it stayed, and deletes itself last: one command a line, CR LF between them.
+TEST(RemovalScript, WaitsTriesWarnsAndDeletesItself) {
+    const std::string program = "C:\\Program Files\\Kvo\\uninstall.exe", folder = "C:\\Program Files\\Kvo",
+                      self = "C:\\TEMP\\Uninstall_Kvo.Bat";
+    std::string script = Compose(true, program.c_str(), folder.c_str(), self.c_str());
+    std::vector<std::string> lines = Lines(script);
+    ASSERT_EQ(19u, lines.size());
+    EXPECT_EQ("\"" + program + "\" /wait", lines.front());
+    EXPECT_EQ("del \"" + self + "\"", lines.back());
+    EXPECT_NE('\n', script.back());
+    for (const std::string& path : {program, self})  // the folder is checked in its rd line
+        ExpectAlwaysQuoted(script, path);
+    // Each try deletes the program and the folder, then leaves once the program is gone; the
+    // warning comes after every try.
+    int tries = 0, done = -1;
+    for (size_t i = 0; i < lines.size(); i++) {
+        if (lines[i] == "del \"" + program + "\"") {
+            tries++;
+            ASSERT_LT(i + 2, lines.size());
+            EXPECT_EQ("rd \"" + folder + "\"", lines[i + 1]);
+            EXPECT_EQ("if not exist \"" + program + "\" goto done", lines[i + 2]);
+            EXPECT_EQ(-1, done) << "a try after :done";
+        }
+        if (lines[i] == ":done")
+            done = static_cast<int>(i);
+    }
+    EXPECT_GE(tries, 2);
+    ASSERT_GT(done, 0);
+    EXPECT_EQ("if exist \"" + program + "\" \"" + program + "\" /warning", lines[done + 1]);
 }
 
 TEST(RemovalScript, OlderSystemsStartWithStartWait) {

@@ -9,10 +9,61 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static int changeCount;
 static int interruptAfter = -1;  // -1 until the environment has been read
 static char logPath[MAX_PATH];
+
+typedef LONG(WINAPI* QueryKeyFunction)(HANDLE, int, void*, ULONG, ULONG*);
+
+// Whether *path is the key prefix or lies below it (case aside); if so, moves past it.
+static bool StripKey(const char** path, const char* prefix) {
+    size_t length = strlen(prefix);
+    if (_strnicmp(*path, prefix, length) != 0 || ((*path)[length] && (*path)[length] != '\\'))
+        return false;
+    *path += length;
+    return true;
+}
+
+// The log names every key one way, as "HKCR\path", "HKCU\path" or "HKLM\path" with the full
+// path below the root, whether the program named it by a full path below a root or by a name
+// below an open key (tree deletion): such a key's own name is asked of the system (NtQueryKey,
+// "\REGISTRY\MACHINE\SOFTWARE\CLASSES\..." and the like) and put in the same form.
+static void NameKey(HKEY root, const char* path, char* name, size_t size) {
+    if (root == HKEY_CLASSES_ROOT || root == HKEY_CURRENT_USER || root == HKEY_LOCAL_MACHINE) {
+        _snprintf(name, size - 1, "%s\\%s",
+                  root == HKEY_CLASSES_ROOT ? "HKCR" : root == HKEY_CURRENT_USER ? "HKCU" : "HKLM", path);
+        name[size - 1] = '\0';
+        return;
+    }
+    char parent[1024] = "(unnamed)";
+    QueryKeyFunction queryKey = reinterpret_cast<QueryKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+    ULONG info[1024];  // KEY_NAME_INFORMATION: the length in bytes, then the name (UTF-16)
+    ULONG got = 0;
+    if (queryKey && queryKey(root, 3 /* KeyNameInformation */, info, sizeof(info) - 2, &got) == 0) {
+        WCHAR* wide = reinterpret_cast<WCHAR*>(info + 1);
+        wide[info[0] / sizeof(WCHAR)] = 0;
+        char full[1024];
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, full, sizeof(full), nullptr, nullptr);
+        const char* rest = full;
+        const char* rootName = "(unnamed)";
+        if (StripKey(&rest, "\\REGISTRY\\MACHINE\\SOFTWARE\\CLASSES")) {
+            rootName = "HKCR";
+        } else if (StripKey(&rest, "\\REGISTRY\\MACHINE")) {
+            rootName = "HKLM";
+        } else if (StripKey(&rest, "\\REGISTRY\\USER")) {
+            rootName = "HKCU";  // the key below the user's SID
+            for (rest += *rest == '\\'; *rest && *rest != '\\'; rest++) {
+            }
+        }
+        _snprintf(parent, sizeof(parent) - 1, "%s%s", rootName, rest);
+        parent[sizeof(parent) - 1] = '\0';
+    }
+    _snprintf(name, size - 1, "%s\\%s", parent, path);
+    name[size - 1] = '\0';
+}
 
 void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName) {
     if (interruptAfter < 0) {
@@ -24,14 +75,11 @@ void NoteRegistryChange(char operation, HKEY root, const char* path, const char*
     }
     changeCount++;
     if (logPath[0]) {
-        // Tree deletion names a key below its parent's handle: "(parent)".
-        const char* rootName = root == HKEY_CLASSES_ROOT    ? "HKCR"
-                               : root == HKEY_CURRENT_USER  ? "HKCU"
-                               : root == HKEY_LOCAL_MACHINE ? "HKLM"
-                                                            : "(parent)";
+        char key[1024];
+        NameKey(root, path, key, sizeof(key));
         char line[1200];
-        int length = _snprintf(line, sizeof(line) - 1, "%d %c %s\\%s|%s\r\n", changeCount, operation,
-                               rootName, path, valueName ? valueName : "");
+        int length = _snprintf(line, sizeof(line) - 1, "%d %c %s|%s\r\n", changeCount, operation, key,
+                               valueName ? valueName : "");
         if (length < 0)
             length = sizeof(line) - 1;
         HANDLE file = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "lang/lookup_key.h"
 #include "reg_dump.h"
+#include "test_helpers.h"
 #include "test_support.h"
 #include "registry/registry.h"
 #include "shell/associations.h"
@@ -22,8 +24,37 @@ const char* const Extensions[19] = {".kvo", ".zip", ".cab", ".arj", ".lzh", ".lh
                                     ".tar", ".gz",  ".tgz", ".uue", ".xxe", ".uu",  ".bz2",
                                     ".tbz2", ".bz", ".tbz", ".jar", ".iso"};
 
-const std::string KvoBytes("\x4B\x76\x6F\x21\x1A\x07\x00\xCF\x90\x73\x00\x00\x0D\x00\x00\x00\x00\x00\x00\x00", 20);
-const std::string ZipBytes = std::string("\x50\x4B\x05\x06", 4) + std::string(18, '\0');
+// The empty ZIP archive as the system's own new-file entry of .zip holds it.
+const std::string SystemEmptyZip = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+
+unsigned Little(const std::string& bytes, size_t at, int count) {
+    unsigned value = 0;
+    for (int i = count - 1; i >= 0; i--)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// What a ZIP reader takes for an empty archive: the end-of-central-directory record alone, no
+// entry on any disk, a central directory of no bytes at offset 0, the comment ending the file.
+void ExpectEmptyZip(const std::string& bytes) {
+    ASSERT_GE(bytes.size(), 22u);
+    EXPECT_EQ(std::string("PK\x05\x06", 4), bytes.substr(0, 4));
+    for (size_t field : {4, 6, 8, 10})  // disk numbers and entry counts
+        EXPECT_EQ(0u, Little(bytes, field, 2)) << field;
+    EXPECT_EQ(0u, Little(bytes, 12, 4)) << "central directory size";
+    EXPECT_EQ(0u, Little(bytes, 16, 4)) << "central directory offset";
+    EXPECT_EQ(bytes.size(), 22 + Little(bytes, 20, 2)) << "comment length";
+}
+
+// An empty Krelvo archive: the signature, then the archive header (type 0x73) whose size ends
+// the file and whose checksum (the low half of the CRC-32 of the header after it) holds.
+void ExpectEmptyKvo(const std::string& bytes) {
+    ASSERT_GE(bytes.size(), 14u);
+    EXPECT_EQ(std::string("Kvo!\x1A\x07\x00", 7), bytes.substr(0, 7));
+    EXPECT_EQ(0x73, static_cast<unsigned char>(bytes[9]));
+    EXPECT_EQ(bytes.size(), 7 + Little(bytes, 12, 2));
+    EXPECT_EQ(Crc32(bytes.data() + 9, bytes.size() - 9, 0) & 0xFFFF, Little(bytes, 7, 2));
+}
 
 std::string Volume(int number) {
     char name[8];
@@ -160,13 +191,22 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
         EXPECT_EQ("K .zip\\ShellNew\nV .zip\\ShellNew|FileName|1|" +
                       Hex(zipFile + std::string(1, '\0')) + "\n",
                   DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
-        EXPECT_EQ(KvoBytes, ReadFileBytes(kvoFile));
-        EXPECT_EQ(ZipBytes, ReadFileBytes(zipFile));
+        ExpectEmptyKvo(ReadFileBytes(kvoFile));
+        ExpectEmptyZip(ReadFileBytes(zipFile));
     } else {
-        EXPECT_EQ("K .kvo\\ShellNew\nV .kvo\\ShellNew|Data|3|" + Hex(KvoBytes) + "\n",
-                  DumpRegTree(HKEY_CLASSES_ROOT, ".kvo\\ShellNew"));
-        EXPECT_EQ("K .zip\\ShellNew\nV .zip\\ShellNew|Data|3|" + Hex(ZipBytes) + "\n",
-                  DumpRegTree(HKEY_CLASSES_ROOT, ".zip\\ShellNew"));
+        // The bytes themselves, as the only value of the key.
+        for (const char* ext : {".kvo", ".zip"}) {
+            const std::string key = std::string(ext) + "\\ShellNew";
+            DWORD type = 0;
+            std::string data;
+            ASSERT_TRUE(GetRegValue(HKEY_CLASSES_ROOT, key, "Data", &type, &data)) << ext;
+            EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type) << ext;
+            if (ext[1] == 'k')
+                ExpectEmptyKvo(data);
+            else
+                ExpectEmptyZip(data);
+            EXPECT_EQ(std::string::npos, DumpRegTree(HKEY_CLASSES_ROOT, key).find("|FileName|")) << ext;
+        }
         EXPECT_EQ("<missing>", ReadFileBytes(kvoFile));
         EXPECT_EQ("<missing>", ReadFileBytes(zipFile));
     }
@@ -230,7 +270,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     EXPECT_EQ(associated, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
     if (TemplateFileForm()) {
         EXPECT_EQ("edited", ReadFileBytes(kvoFile));
-        EXPECT_EQ(ZipBytes, ReadFileBytes(zipFile));
+        ExpectEmptyZip(ReadFileBytes(zipFile));
     }
 
     // Another program takes .gz meanwhile.
@@ -321,7 +361,7 @@ TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
         std::string foreign, edited;
     } entries[] = {{REG_BINARY, binary, binary + "+"},
                    {REG_SZ, text, std::string("Edited text", 12)},
-                   {REG_BINARY, ZipBytes, ZipBytes}};
+                   {REG_BINARY, SystemEmptyZip, SystemEmptyZip}};
     for (int shellExt = 1; shellExt >= 0; shellExt--)
         for (const Entry& entry : entries) {
             SetUp();
@@ -596,11 +636,17 @@ TEST_F(Associations, ExistingTemplateFilesAreNeverRewritten) {
     options.Associate[0] = options.Associate[1] = 1;
     SetAssociations(options);
     EXPECT_EQ("mine", ReadFileBytes(zipFile));
-    EXPECT_EQ(KvoBytes, ReadFileBytes(kvoFile));
+    ExpectEmptyKvo(ReadFileBytes(kvoFile));
     EXPECT_EQ(zipFile, GetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName"));
-    // The templates in memory are complete after use, as written.
-    EXPECT_EQ(KvoBytes, std::string(reinterpret_cast<const char*>(KvoTemplate), KvoTemplateSize));
-    EXPECT_EQ(ZipBytes, std::string(reinterpret_cast<const char*>(ZipTemplate), ZipTemplateSize));
+}
+
+// The program writes the empty archives, but its own file holds neither signature, so that no
+// archive scanner takes it for an archive.
+TEST(Templates, TheProgramFileHoldsNoArchiveSignature) {
+    const std::string program = uninstall_tests::ReadBytes(ProgramPath());
+    ASSERT_GT(program.size(), 10000u) << ProgramPath();
+    EXPECT_EQ(std::string::npos, program.find(std::string("PK\x05\x06", 4)));
+    EXPECT_EQ(std::string::npos, program.find(std::string("Kvo!\x1A\x07\x00", 7)));
 }
 
 // Windows Me: the 95/98 family with the template-file form. Its version is read at process

@@ -277,6 +277,7 @@ TEST_F(DialogTest, RightToLeftMirrorsDialogsAndControls) {
     }
     LoadLanguage("ltr.lng", "50a17ae8=\"LTR\"\r\n");
     HWND dialog = OpenDialog("CONTEXTITEMS");
+    ASSERT_NE(nullptr, dialog);
     EXPECT_EQ(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     DestroyWindow(dialog);
 }
@@ -379,6 +380,7 @@ TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
         {"SETUPDLG", SetupHelpContext}, {"CONTEXTITEMS", ContextItemsHelpContext}};
     for (auto& d : dialogs) {
         HWND dialog = OpenDialog(d.name, d.context);
+        ASSERT_NE(nullptr, dialog) << d.name;
         g_help = HelpRequest();
         PressF1(dialog, GetDlgItem(dialog, IDOK));
         EXPECT_EQ(1, g_help.count) << d.name;
@@ -394,6 +396,7 @@ TEST_F(DialogTest, HelpForF1AndTheHelpButton) {
         DestroyWindow(dialog);
     }
     HWND done = OpenDialog("DONEDLG", CompletionHelpContext);
+    ASSERT_NE(nullptr, done);
     g_help = HelpRequest();
     PressF1(done, GetDlgItem(done, IDOK));
     HELPINFO info = {sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, GetDlgItem(done, IDOK), 0, {0, 0}};

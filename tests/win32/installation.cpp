@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <gtest/gtest.h>
+
 #include "test_helpers.h"
 #include "test_support.h"
 
@@ -26,27 +28,44 @@ std::string ProgramGroup() {
     return std::string(programs) + "\\Krelvo";
 }
 
-void Installation::Stage(const std::string& program, const std::string& kvoTemplate,
+namespace {
+// Copies a file of the installation, trying again for up to 10 s while the destination is
+// briefly refused (the previous run's process may hold it for a moment after it has ended);
+// a copy that did not happen is a test failure naming the Win32 error.
+bool CopyInto(const std::string& from, const std::string& to) {
+    for (int tries = 1;; tries++) {
+        if (CopyFileA(from.c_str(), to.c_str(), FALSE))
+            return true;
+        DWORD error = GetLastError();
+        if (!IsBriefRefusal(error) || tries == 40) {
+            ADD_FAILURE() << "cannot copy " << from << " to " << to << ": Win32 error " << error
+                          << " at try " << tries;
+            return false;
+        }
+        Sleep(250);
+    }
+}
+}  // namespace
+
+bool Installation::Stage(const std::string& program, const std::string& kvoTemplate,
                          const std::string& zipTemplate) const {
     if (!parent.empty())
         CreateDirectoryA(parent.c_str(), nullptr);
     CreateDirectoryA(folder.c_str(), nullptr);
-    // The previous run's process may hold the file for a moment after it has ended.
-    for (int tries = 0; tries < 40 && !CopyFileA(program.c_str(), Path("uninstall.exe").c_str(), FALSE); tries++)
-        Sleep(250);
-    CopyFileA((TestFolder() + "standin.exe").c_str(), Path("Krelvo.exe").c_str(), FALSE);
-    // Any library will do for the shell extension: setup only registers it.
-    CopyFileA((TestFolder() + "fixtures\\only_done_dialog.dll").c_str(), Path("kvoext.dll").c_str(), FALSE);
+    bool staged = CopyInto(program, Path("uninstall.exe")) &&
+                  CopyInto(TestFolder() + "standin.exe", Path("Krelvo.exe")) &&
+                  // Any library will do for the shell extension: setup only registers it.
+                  CopyInto(TestFolder() + "fixtures\\only_done_dialog.dll", Path("kvoext.dll"));
     for (const char* document : {"Kvo.txt", "license.txt", "order.txt", "krelvo.hlp"})
-        WriteBytes(Path(document), std::string("Krelvo ") + document + "\r\n");
+        staged = WriteBytes(Path(document), std::string("Krelvo ") + document + "\r\n") && staged;
     if (!kvoTemplate.empty())
-        WriteBytes(Path("kvonew.dat"), kvoTemplate);
+        staged = WriteBytes(Path("kvonew.dat"), kvoTemplate) && staged;
     if (!zipTemplate.empty())
-        WriteBytes(Path("zipnew.dat"), zipTemplate);
+        staged = WriteBytes(Path("zipnew.dat"), zipTemplate) && staged;
     std::string list;
     for (const char* name : kListedFiles)
         list += std::string(name) + "\r\n";
-    WriteBytes(Path("Uninstall.lst"), list);
+    return WriteBytes(Path("Uninstall.lst"), list) && staged;
 }
 
 std::string Installation::Remaining() const {

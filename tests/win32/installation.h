@@ -20,8 +20,9 @@ struct Installation {
     // The command line of the program itself, quoted.
     std::string Program() const { return "\"" + Path("uninstall.exe") + "\""; }
     // Lays the folder out with program as its uninstall.exe, and with the new-file templates
-    // that an earlier setup wrote, when given.
-    void Stage(const std::string& program, const std::string& kvoTemplate = "",
+    // that an earlier setup wrote, when given. False (and a test failure) when a file could not
+    // be laid out, so that no run starts an old program file.
+    bool Stage(const std::string& program, const std::string& kvoTemplate = "",
                const std::string& zipTemplate = "") const;
     // The listed files (but the program) and the list that are still there, by name.
     std::string Remaining() const;

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <thread>
 
 #include "driver/program.h"
@@ -20,38 +19,6 @@ namespace {
 using uninstall_tests::ReadBytes;
 
 const char kProductKey[] = "Software\\Krelvo";
-
-// Runs a template as a modal dialog of this thread; `during` acts on it once it is up, the way
-// a user would (a thread timer fires inside the dialog's own message loop).
-std::function<void(HWND)> g_during;
-
-BOOL CALLBACK FindThreadDialog(HWND window, LPARAM param) {
-    if (ClassName(window) == "#32770" && IsWindowVisible(window)) {
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindThreadDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !g_during)
-        return;
-    KillTimer(nullptr, timer);
-    auto during = g_during;
-    g_during = nullptr;
-    during(dialog);
-}
-
-INT_PTR RunModal(const char* templateName, DLGPROC procedure, std::function<void(HWND)> during) {
-    g_during = during;
-    UINT_PTR timer = SetTimer(nullptr, 0, 30, ActOnDialog);
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), templateName, nullptr, procedure, 0);
-    KillTimer(nullptr, timer);
-    g_during = nullptr;
-    return result;
-}
 
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
@@ -168,12 +135,15 @@ TEST_F(SetupDialogs, ContextItemsStoredOnOkOnly) {
 
 TEST_F(SetupDialogs, ContextItemsFromTheSetupDialogSurviveItsCancel) {
     RunModal("SETUPDLG", SetupDialogProc, [](HWND setup) {
-        g_during = [](HWND items) {
-            CheckDlgButton(items, 110, BST_CHECKED);
-            PostMessageA(items, WM_COMMAND, IDOK, 0);
-        };
-        SetTimer(nullptr, 0, 30, ActOnDialog);
-        Click(setup, IDC_CONTEXT_ITEMS);  // modal, owned by the setup dialog
+        RunModal(
+            [setup] {
+                Click(setup, IDC_CONTEXT_ITEMS);  // modal, owned by the setup dialog
+                return INT_PTR(0);
+            },
+            [](HWND items) {
+                CheckDlgButton(items, 110, BST_CHECKED);
+                PostMessageA(items, WM_COMMAND, IDOK, 0);
+            });
         PostMessageA(setup, WM_COMMAND, IDCANCEL, 0);
     });
     EXPECT_EQ("01000000", [] {

@@ -12,6 +12,7 @@
 #include "resource.h"
 #include "setup/setup_options.h"
 #include "setup/setup_options_dialog.h"
+#include "test_support.h"
 
 namespace {
 
@@ -135,16 +136,7 @@ void ExerciseDialog(HWND dialog, DialogCheck* check) {
     SetupOptionsFromDialog(dialog, check->afterCheckAll);
 }
 
-INT_PTR CALLBACK ModalProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ExerciseDialog(dialog, reinterpret_cast<DialogCheck*>(lParam));
-        EndDialog(dialog, 1);
-        return TRUE;
-    }
-    return FALSE;
-}
-
-INT_PTR CALLBACK ModelessProc(HWND, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK PlainProc(HWND, UINT message, WPARAM, LPARAM) {
     return message == WM_INITDIALOG;
 }
 
@@ -164,8 +156,10 @@ TEST_F(SetupOptionsDialog, RoundTripThroughTheBoxesInAModalDialog) {
     check.in.CascadedMenu = 1;  // shown disabled, state kept
     check.in.MenuIcons = 0;
     memset(&check.out, 7, sizeof(check.out));
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), "SETUPDLG", nullptr, ModalProc,
-                                     reinterpret_cast<LPARAM>(&check));
+    INT_PTR result = RunModal("SETUPDLG", PlainProc, [&check](HWND dialog) {
+        ExerciseDialog(dialog, &check);
+        EndDialog(dialog, 1);
+    });
     ASSERT_EQ(1, result) << GetLastError();
     EXPECT_EQ(Flags(check.in), Flags(check.out));
     EXPECT_FALSE(check.cascadedEnabled);
@@ -176,7 +170,7 @@ TEST_F(SetupOptionsDialog, RoundTripThroughTheBoxesInAModalDialog) {
 
 TEST_F(SetupOptionsDialog, ShellIntegrationEnablesTheMenuBoxes) {
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), "SETUPDLG", nullptr,
-                                     ModelessProc, 0);
+                                     PlainProc, 0);
     ASSERT_NE(nullptr, dialog) << GetLastError();
     DialogCheck check;
     memset(&check, 0, sizeof(check));

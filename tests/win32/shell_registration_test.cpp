@@ -75,68 +75,71 @@ protected:
     std::string library;
 };
 
-// Everything registered apart from the server entries, as the dump shows it.
-std::string HandlerEntries() {
-    std::string text;
-    for (const char* cls : {"Krelvo", "Krelvo.ZIP"}) {
-        std::string shellex = std::string(cls) + "\\shellex";
-        text += Key(cls) + Key(shellex);
-        text += Key(shellex + "\\ContextMenuHandlers") +
-                Key(shellex + "\\ContextMenuHandlers\\" + Clsid) +
-                Default(shellex + "\\ContextMenuHandlers\\" + Clsid, "");
-        text += Key(shellex + "\\DropHandler") + Default(shellex + "\\DropHandler", Clsid);
-        text += Key(shellex + "\\PropertySheetHandlers") +
-                Key(shellex + "\\PropertySheetHandlers\\" + Clsid) +
-                Default(shellex + "\\PropertySheetHandlers\\" + Clsid, "");
+// The kinds of handler by which the shell finds our extension for a class: a handler key named
+// by our CLSID or one whose default value names it, and a drop handler by its default value.
+std::string OurHandlers(const std::string& cls) {
+    const std::string shellex = cls + "\\shellex\\";
+    std::string kinds = GetRegText(HKEY_CLASSES_ROOT, shellex + "DropHandler", "") == Clsid ? "Drop " : "";
+    for (const char* kind : {"ContextMenuHandlers", "PropertySheetHandlers", "DragDropHandlers"}) {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, (shellex + kind).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            continue;
+        char name[256];
+        bool ours = false;
+        for (DWORD i = 0; !ours && RegEnumKeyA(key, i, name, sizeof(name)) == ERROR_SUCCESS; i++)
+            ours = name == Clsid || GetRegText(HKEY_CLASSES_ROOT, shellex + kind + "\\" + name, "") == Clsid;
+        RegCloseKey(key);
+        if (ours)
+            kinds += std::string(kind) + " ";
     }
-    return text;
+    return kinds;
 }
 
-std::string ByValueRows(bool withValue) {
-    std::string text;
-    const std::string path = "exefile\\shellex\\PropertySheetHandlers\\" + Clsid;
-    if (withValue)
-        text += Key(path) + Default(path, "");
-    for (const char* row : {"*\\shellex\\ContextMenuHandlers\\Krelvo", "Folder\\shellex\\ContextMenuHandlers\\Krelvo",
-                            "Folder\\shellex\\DragDropHandlers\\Krelvo", "Drive\\shellex\\DragDropHandlers\\Krelvo",
-                            "Directory\\shellex\\ContextMenuHandlers\\Krelvo", "Directory\\shellex\\DragDropHandlers\\Krelvo"}) {
-        text += Key(row);
-        if (withValue)
-            text += Default(row, Clsid);
-    }
-    return text;
+// What the shell offers of our extension: on archives of ours their menu, property sheet and
+// drop target; on any file the menu; on folders and drives the menu and drag-and-drop menu;
+// property sheets of programs. Empty for every class when nothing is registered.
+void ExpectHandlers(bool registered) {
+    const std::pair<const char*, const char*> expected[] = {
+        {"Krelvo", "Drop ContextMenuHandlers PropertySheetHandlers "},
+        {"Krelvo.ZIP", "Drop ContextMenuHandlers PropertySheetHandlers "},
+        {"*", "ContextMenuHandlers "},
+        {"Folder", "ContextMenuHandlers DragDropHandlers "},
+        {"Directory", "ContextMenuHandlers DragDropHandlers "},
+        {"Drive", "DragDropHandlers "},
+        {"exefile", "PropertySheetHandlers "}};
+    for (const auto& row : expected)
+        EXPECT_EQ(registered ? row.second : "", OurHandlers(row.first)) << row.first;
 }
 
-TEST_F(ShellExtension, RegistersWithTheLibraryAndRemovesAsDescribed) {
+const char OtherHandler[] = "*\\shellex\\ContextMenuHandlers\\Other";
+
+TEST_F(ShellExtension, RegistersWhereTheShellLooksAndRemovesOnlyOurs) {
     WriteFileBytes(library, "MZ");
+    SetRegText(HKEY_CLASSES_ROOT, OtherHandler, "", "{00000000-1111-2222-3333-444444444444}");
     SetShellExtension(WithShellExt(true));
-    const std::string server = "CLSID\\" + Clsid;
-    std::string expected = Key(server) + Default(server, "Krelvo") + Key(server + "\\InProcServer32") +
-                           Default(server + "\\InProcServer32", library) + "V " + server +
-                           "\\InProcServer32|ThreadingModel|1|" + Hex("Apartment") + "\n";
-    EXPECT_EQ(SortLines(expected + HandlerEntries() + ByValueRows(true)), Registered());
+    ExpectHandlers(true);
+    const std::string server = "CLSID\\" + Clsid + "\\InProcServer32";
+    EXPECT_EQ(library, GetRegText(HKEY_CLASSES_ROOT, server, ""));
+    EXPECT_EQ("Apartment", GetRegText(HKEY_CLASSES_ROOT, server, "ThreadingModel"));
     EXPECT_EQ("Krelvo shell extension", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
 
+    // Removed: the shell finds our extension nowhere, another program's handler stays.
     SetShellExtension(WithShellExt(false));
-    // The server key and rows 1-7 go; rows 8-13 keep their keys without a value; the
-    // intermediate keys stay.
-    std::string left;
-    for (const char* cls : {"Krelvo", "Krelvo.ZIP"}) {
-        std::string shellex = std::string(cls) + "\\shellex";
-        left += Key(cls) + Key(shellex) + Key(shellex + "\\ContextMenuHandlers") +
-                Key(shellex + "\\PropertySheetHandlers");
-    }
-    EXPECT_EQ(SortLines(left + ByValueRows(false)), Registered());
+    ExpectHandlers(false);
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid));
     EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
+    EXPECT_EQ("{00000000-1111-2222-3333-444444444444}", GetRegText(HKEY_CLASSES_ROOT, OtherHandler, ""));
 
-    // Registering again fills the kept keys.
+    // Registering again over what removal left.
     SetShellExtension(WithShellExt(true));
-    EXPECT_EQ(SortLines(expected + HandlerEntries() + ByValueRows(true)), Registered());
+    ExpectHandlers(true);
+    EXPECT_EQ(library, GetRegText(HKEY_CLASSES_ROOT, server, ""));
+    WipeRegTree(HKEY_CLASSES_ROOT, OtherHandler);
 }
 
 TEST_F(ShellExtension, WithoutTheLibraryNoServerEntries) {
     SetShellExtension(WithShellExt(true));
-    EXPECT_EQ(SortLines(HandlerEntries() + ByValueRows(true)), Registered());
+    ExpectHandlers(true);
     EXPECT_EQ("Krelvo shell extension", GetRegText(HKEY_LOCAL_MACHINE, Approved, Clsid.c_str()));
     EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, "CLSID\\" + Clsid));
     // A server registered earlier is not removed by registering without the library.

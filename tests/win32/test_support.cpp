@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 std::string TestFolder() {
@@ -40,20 +42,30 @@ std::string ClassName(HWND window) {
     return name;
 }
 
+bool IsBriefRefusal(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
 bool RunningProgram::Start(const std::string& commandLine, const char* folder) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    startTick = GetTickCount();
     for (startTries = 1;; startTries++) {
         started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
                                  &startup, &info) != 0;
-        if (started || startTries == 40)
-            return started;
+        if (started) {
+            startTick = GetTickCount();
+            return true;
+        }
         startError = GetLastError();
+        if (!IsBriefRefusal(startError) || startTries == 40)
+            break;
         Sleep(250);
     }
+    ADD_FAILURE() << "cannot start " << commandLine << ": Win32 error " << startError << " at try "
+                  << startTries;
+    return false;
 }
 
 bool RunningProgram::Wait(DWORD timeoutMs, DWORD* exitCode) {
@@ -109,6 +121,50 @@ RunningProgram::~RunningProgram() {
         TerminateProcess(info.hProcess, 99);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
+}
+
+namespace {
+std::function<void(HWND)> g_during;  // the action waiting for its dialog
+int g_actionsRun;
+
+BOOL CALLBACK FindEnabledDialog(HWND window, LPARAM param) {
+    if (ClassName(window) == "#32770" && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindEnabledDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !g_during)
+        return;
+    KillTimer(nullptr, timer);
+    std::function<void(HWND)> during = g_during;
+    g_during = nullptr;
+    g_actionsRun++;
+    during(dialog);
+}
+}  // namespace
+
+INT_PTR RunModal(const std::function<INT_PTR()>& open, const std::function<void(HWND)>& during) {
+    std::function<void(HWND)> outer = g_during;
+    g_during = during;
+    int before = g_actionsRun;
+    UINT_PTR timer = SetTimer(nullptr, 0, 30, ActOnDialog);
+    INT_PTR result = open();
+    KillTimer(nullptr, timer);
+    bool ran = g_actionsRun != before;
+    g_during = outer;
+    EXPECT_TRUE(ran) << "the dialog never came up to be acted on (result " << result << ", Win32 error "
+                     << GetLastError() << ")";
+    return result;
+}
+
+INT_PTR RunModal(const char* templateName, DLGPROC procedure, const std::function<void(HWND)>& during) {
+    return RunModal([=] { return DialogBoxParamA(GetModuleHandleA(nullptr), templateName, nullptr, procedure, 0); },
+                    during);
 }
 
 void PressButton(HWND dialog, int id) {

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/program.h"
+#include "driver/removal_script.h"
 #include "lang/language_resources.h"
 #include "lang/lookup_key.h"
 #include "registry/registry.h"
@@ -208,10 +209,8 @@ protected:
             SetEnvironmentVariableA("TEMP", savedTemp.c_str());
         }
         std::string texts;
-        if (!started) {
-            ADD_FAILURE() << "cannot start " << program;
-            return texts;
-        }
+        if (!started)
+            return texts;  // Start has reported it
         for (int answer : answers)
             texts += AnswerBox(running, answer) + "\n";
         DWORD exitCode = 1;
@@ -220,17 +219,14 @@ protected:
         return texts;
     }
 
-    // The script as it must be for this family, "%" doubled for the interpreter.
+    // The script for this family, program, folder and script path, as the composer (tested
+    // on its own) makes it: the file written must hold exactly that.
     std::string ExpectedScript() {
-        std::string p = "C:\\Program Files\\Krelvo 100%% Test\\uninstall.exe";
-        std::string f = "C:\\Program Files\\Krelvo 100%% Test";
-        std::string text = (IsNtPrefix() ? "\"" : "start /wait \"") + p + "\" /wait\r\n";
-        for (int i = 0; i < 5; i++)
-            text += "del \"" + p + "\"\r\nrd \"" + f + "\"\r\nif not exist \"" + p + "\" goto done\r\n";
-        std::string s = script;
-        for (size_t at = s.find('%'); at != std::string::npos; at = s.find('%', at + 2))
-            s.insert(at, "%");
-        return text + ":done\r\nif exist \"" + p + "\" \"" + p + "\" /warning\r\ndel \"" + s + "\"";
+        static char text[RemovalScriptSize];
+        int length = ComposeRemovalScript(text, sizeof(text), IsNtPrefix(), program.c_str(), folder.c_str(),
+                                          script.c_str());
+        EXPECT_GT(length, 0);
+        return std::string(text, length > 0 ? length : 0);
     }
 
     // After a confirmed uninstall: on the NT family, the real interpreter runs the script (it
