@@ -280,11 +280,13 @@ TEST(EndToEndRoundTrip, TheCapabilitiesOpenInThe64BitView) {
     BOOL wow64 = FALSE;
     IsWow64Process(GetCurrentProcess(), &wow64);
     DWORD binary = 0;
+    if (!IsNtPrefix())
+        GTEST_SKIP() << "no Default Programs before Vista";
     if (sizeof(void*) == 4 && !wow64)
         GTEST_SKIP() << "a 32-bit prefix has one view of the registry";
     if (!GetBinaryTypeA(ProgramPath().c_str(), &binary) || binary != SCS_32BIT_BINARY)
-        GTEST_SKIP() << "the program under test is not the 32-bit one (in a 64-bit prefix that needs "
-                        "32-bit Wine and a test tree made with KVO_PROGRAM=build/win32/uninstall.exe)";
+        GTEST_SKIP() << "the program under test is not the 32-bit one (where 32-bit Wine is installed: "
+                        "KVO_WINE_ARCH=win64 tests/wine/run-suites.sh build/win32-tests)";
     if (!MachineClassesShared())
         GTEST_SKIP() << "this Wine keeps the 32-bit view of HKLM\\Software\\Classes apart, as Windows 7 "
                         "and later do not";
