@@ -10,21 +10,19 @@
 #include "shell/capabilities.h"
 #include "support/system.h"
 
+// Below the program's class, written under HKEY_LOCAL_MACHINE itself, as RegisteredApplications
+// names a path below it. A 32-bit program's HKLM\Software lands in Wow6432Node on 64-bit
+// Windows, where the 64-bit shell would look the path up in vain; the machine's classes are
+// one key for both views from Windows 7 on (Vista copies them across). The class itself is
+// written value by value and deleted after these by uninstall, so they share its key safely.
+static const char CapabilitiesKey[] = "Software\\Classes\\Krelvo\\Capabilities";
+static const char FileAssociationsKey[] = "Software\\Classes\\Krelvo\\Capabilities\\FileAssociations";
+// Where the previous release kept them, below the product's machine key.
 static const char ProductMachineKey[] = "Software\\Krelvo";
-static const char CapabilitiesKey[] = "Software\\Krelvo\\Capabilities";
-static const char FileAssociationsKey[] = "Software\\Krelvo\\Capabilities\\FileAssociations";
+static const char PreviousCapabilitiesKey[] = "Software\\Krelvo\\Capabilities";
 static const char RegisteredApplicationsKey[] = "Software\\RegisteredApplications";
 
 static bool HasDefaultPrograms() { return NtMajorVersion() >= 6; }
-
-void RegisterCapabilities() {
-    if (!HasDefaultPrograms())
-        return;
-    const char* name = MessageText(IDS_DISPLAY_NAME);
-    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationName", name);
-    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationDescription", name);
-    WriteRegString(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo", CapabilitiesKey);
-}
 
 // Whether the key exists with no subkey and at most count values, so that deleting it takes
 // nothing but what is ours.
@@ -38,14 +36,32 @@ static bool HoldsAtMost(HKEY root, const char* path, DWORD count) {
                RegValueEnd;
 }
 
+// The previous release's capabilities, and the product's machine key when nothing else is
+// left in it.
+static void RemovePreviousCapabilities() {
+    DeleteRegTree(HKEY_LOCAL_MACHINE, PreviousCapabilitiesKey);
+    if (HoldsAtMost(HKEY_LOCAL_MACHINE, ProductMachineKey, 0))
+        DeleteRegKey(HKEY_LOCAL_MACHINE, ProductMachineKey);
+}
+
+void RegisterCapabilities() {
+    if (!HasDefaultPrograms())
+        return;
+    const char* name = MessageText(IDS_DISPLAY_NAME);
+    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationName", name);
+    WriteRegString(HKEY_LOCAL_MACHINE, CapabilitiesKey, "ApplicationDescription", name);
+    WriteRegString(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo", CapabilitiesKey);
+    // Only once the entry names the new key: it never names a key that is gone.
+    RemovePreviousCapabilities();
+}
+
 void RemoveCapabilities() {
     if (!HasDefaultPrograms())
         return;
     // The entry first: it never names a key that is gone.
     DeleteRegValue(HKEY_LOCAL_MACHINE, RegisteredApplicationsKey, "Krelvo");
     DeleteRegTree(HKEY_LOCAL_MACHINE, CapabilitiesKey);
-    if (HoldsAtMost(HKEY_LOCAL_MACHINE, ProductMachineKey, 0))
-        DeleteRegKey(HKEY_LOCAL_MACHINE, ProductMachineKey);
+    RemovePreviousCapabilities();
 }
 
 void AddCapabilityExtension(const char* extension, const char* className) {

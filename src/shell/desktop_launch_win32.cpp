@@ -11,30 +11,79 @@
 #include "shell/desktop_launch.h"
 #include "support/system.h"
 
-// TokenElevation of TOKEN_INFORMATION_CLASS, from Vista on.
+// TokenUser and TokenElevation (Vista on) of TOKEN_INFORMATION_CLASS.
+static const int TokenUserClass = 1;
 static const int TokenElevationClass = 20;
+// Opens another user's process for its token; from Vista on, the only systems that ask.
+static const DWORD QueryLimitedInformation = 0x1000;
 
-// Windows 95 lacks OpenProcessToken and GetTokenInformation: never imported.
-static bool ProcessIsElevated() {
+// Windows 95 lacks OpenProcessToken, GetTokenInformation and EqualSid; these and the others
+// below are looked up when needed, so that the import table keeps to the functions checked
+// against the export tables of 95 to NT 4.0.
+static void* SystemFunction(const char* module, const char* name) {
+    HMODULE library = GetModuleHandleA(module);
+    return library ? reinterpret_cast<void*>(GetProcAddress(library, name)) : nullptr;
+}
+
+// One class of a process's token information, into size bytes.
+static bool ReadProcessToken(HANDLE process, int informationClass, void* buffer, DWORD size) {
     typedef BOOL(WINAPI * OpenTokenCall)(HANDLE, DWORD, HANDLE*);
     typedef BOOL(WINAPI * TokenInformationCall)(HANDLE, int, void*, DWORD, DWORD*);
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    OpenTokenCall openToken = reinterpret_cast<OpenTokenCall>(
-        reinterpret_cast<void*>(GetProcAddress(advapi, "OpenProcessToken")));
-    TokenInformationCall tokenInformation = reinterpret_cast<TokenInformationCall>(
-        reinterpret_cast<void*>(GetProcAddress(advapi, "GetTokenInformation")));
+    OpenTokenCall openToken =
+        reinterpret_cast<OpenTokenCall>(SystemFunction("advapi32.dll", "OpenProcessToken"));
+    TokenInformationCall tokenInformation =
+        reinterpret_cast<TokenInformationCall>(SystemFunction("advapi32.dll", "GetTokenInformation"));
     HANDLE token;
-    if (!openToken || !tokenInformation || !openToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!openToken || !tokenInformation || !openToken(process, TOKEN_QUERY, &token))
         return false;
-    DWORD elevated = 0;
-    DWORD size = 0;
-    BOOL ok = tokenInformation(token, TokenElevationClass, &elevated, sizeof(elevated), &size);
+    DWORD written = 0;
+    BOOL ok = tokenInformation(token, informationClass, buffer, size, &written);
     CloseHandle(token);
-    return ok && elevated;
+    return ok != FALSE;
+}
+
+static bool ProcessIsElevated() {
+    DWORD elevated = 0;
+    return ReadProcessToken(GetCurrentProcess(), TokenElevationClass, &elevated, sizeof(elevated)) &&
+           elevated;
+}
+
+bool ProcessRunsAsThisUser(DWORD processId) {
+    typedef HANDLE(WINAPI * OpenProcessCall)(DWORD, BOOL, DWORD);
+    typedef BOOL(WINAPI * EqualSidCall)(PSID, PSID);
+    OpenProcessCall openProcess =
+        reinterpret_cast<OpenProcessCall>(SystemFunction("kernel32.dll", "OpenProcess"));
+    EqualSidCall equalSid = reinterpret_cast<EqualSidCall>(SystemFunction("advapi32.dll", "EqualSid"));
+    // A TOKEN_USER with its SID (at most 68 bytes) behind it.
+    union UserBuffer {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + 68];
+    } ours, theirs;
+    HANDLE process = openProcess ? openProcess(QueryLimitedInformation, FALSE, processId) : nullptr;
+    bool same = process && equalSid &&
+                ReadProcessToken(GetCurrentProcess(), TokenUserClass, &ours, sizeof(ours)) &&
+                ReadProcessToken(process, TokenUserClass, &theirs, sizeof(theirs)) &&
+                equalSid(ours.user.User.Sid, theirs.user.User.Sid);
+    if (process)
+        CloseHandle(process);
+    return same;
+}
+
+// Whether the process of a window runs as this process's user. After an over-the-shoulder
+// elevation it does not: what this process made in its own profile (the program group) is
+// then unreadable to the desktop's Explorer, and the launch fails with an access box. The
+// direct start works for both users, at the cost of the started program inheriting the
+// elevation, so a check that cannot be made counts as another user.
+static bool WindowRunsAsThisUser(HWND window) {
+    typedef DWORD(WINAPI * WindowProcessCall)(HWND, DWORD*);
+    WindowProcessCall windowProcess =
+        reinterpret_cast<WindowProcessCall>(SystemFunction("user32.dll", "GetWindowThreadProcessId"));
+    DWORD processId = 0;
+    return windowProcess && windowProcess(window, &processId) && ProcessRunsAsThisUser(processId);
 }
 
 // The desktop view's IShellDispatch2, through the desktop's shell window: null when there is
-// no desktop Explorer (another shell, or none) or any step fails.
+// no desktop Explorer (another shell, or none), when it runs as another user, or any step fails.
 static IShellDispatch2* DesktopShellDispatch() {
     IShellWindows* windows = nullptr;
     IDispatch* desktop = nullptr;
@@ -56,6 +105,7 @@ static IShellDispatch2* DesktopShellDispatch() {
                                    reinterpret_cast<void**>(&windows))) &&
         windows->FindWindowSW(&location, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                               &desktop) == S_OK && desktop &&
+        WindowRunsAsThisUser(reinterpret_cast<HWND>(static_cast<INT_PTR>(window))) &&
         SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&services))) &&
         SUCCEEDED(services->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
                                          reinterpret_cast<void**>(&browser))) &&

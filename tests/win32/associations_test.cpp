@@ -98,6 +98,7 @@ protected:
             WipeRegTree(HKEY_CLASSES_ROOT, tree);
         WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
         WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
+        WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Classes\\Krelvo\\Capabilities");
         kvoFile = TestFolder() + "kvonew.dat";
         zipFile = TestFolder() + "zipnew.dat";
         DeleteFileA(kvoFile.c_str());
@@ -212,7 +213,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     }
     // Default Programs, from Vista on (this prefix poses as 7): each extension's class under
     // FileAssociations and under its OpenWithProgids, beside another program's.
-    const std::string associations = "Software\\Krelvo\\Capabilities\\FileAssociations";
+    const std::string associations = "Software\\Classes\\Krelvo\\Capabilities\\FileAssociations";
     for (const char* ext : Extensions) {
         const std::string className = strcmp(ext, ".zip") == 0 ? "Krelvo.ZIP" : "Krelvo";
         const bool vista = Family() == "nt";
@@ -221,8 +222,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
                   GetRegText(HKEY_CLASSES_ROOT, std::string(ext) + "\\OpenWithProgids", className.c_str())) << ext;
     }
     EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "CompressedFolder"));
-    if (Family() != "nt")
-        EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo")) << "the previous release's place";
 
     // Only the ShellNew of .kvo and .zip is touched; the rest of .zip stays.
     EXPECT_EQ("C:\\Templates\\empty.cab", GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName"));

@@ -221,7 +221,7 @@ TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
         ASSERT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
         // Offered in Default Apps and under "Open with", beside the other program; nothing
         // of it on 98.
-        const std::string capabilities = "Software\\Krelvo\\Capabilities";
+        const std::string capabilities = "Software\\Classes\\Krelvo\\Capabilities";
         const bool vista = IsNtPrefix();
         EXPECT_EQ(vista ? capabilities : "<none>", GetRegText(HKEY_LOCAL_MACHINE, registered, "Krelvo"));
         EXPECT_EQ(vista ? Ansi("Krelvo 壓縮工具") : "<none>",
@@ -257,6 +257,62 @@ TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
     }
     EXPECT_EQ("", unexpected) << "full difference:\n" << difference;
     EXPECT_FALSE(PathExists(ProgramGroup()));
+}
+
+// Whether a key made in the 32-bit view of HKLM\Software\Classes is there in the 64-bit view.
+bool MachineClassesShared() {
+    const char probe[] = "Software\\Classes\\Krelvo view probe";
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, probe, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    bool shared = RegOpenKeyExA(HKEY_LOCAL_MACHINE, probe, 0, KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS;
+    if (shared)
+        RegCloseKey(key);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, probe, KEY_WOW64_32KEY, 0);
+    return shared;
+}
+
+// The 32-bit program on 64-bit Windows: the 64-bit shell opens the path that
+// RegisteredApplications names in its own view, where the program's HKLM\Software is not.
+TEST(EndToEndRoundTrip, TheCapabilitiesOpenInThe64BitView) {
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    DWORD binary = 0;
+    if (!IsNtPrefix())
+        GTEST_SKIP() << "no Default Programs before Vista";
+    if (sizeof(void*) == 4 && !wow64)
+        GTEST_SKIP() << "a 32-bit prefix has one view of the registry";
+    if (!GetBinaryTypeA(ProgramPath().c_str(), &binary) || binary != SCS_32BIT_BINARY)
+        GTEST_SKIP() << "the program under test is not the 32-bit one (where 32-bit Wine is installed: "
+                        "KVO_WINE_ARCH=win64 tests/wine/run-suites.sh build/win32-tests)";
+    if (!MachineClassesShared())
+        GTEST_SKIP() << "this Wine keeps the 32-bit view of HKLM\\Software\\Classes apart, as Windows 7 "
+                        "and later do not";
+    PosingAsWindows10 windows10;
+    TestInstallation installation;
+    RunSilentSetup(installation);
+    // The entry as the program wrote it, in its own view.
+    HKEY key;
+    char path[256] = "";
+    DWORD size = sizeof(path);
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\RegisteredApplications", 0, KEY_READ | KEY_WOW64_32KEY,
+                      &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, "Krelvo", nullptr, nullptr, reinterpret_cast<BYTE*>(path), &size);
+        RegCloseKey(key);
+    }
+    ASSERT_NE("", std::string(path));
+    std::string name = "<none>";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) == ERROR_SUCCESS) {
+        char text[256] = "";
+        size = sizeof(text);
+        RegQueryValueExA(key, "ApplicationName", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+        name = text;
+        RegCloseKey(key);
+    }
+    EXPECT_EQ(Ansi("Krelvo 壓縮工具"), name) << path;
+    RunUninstall(installation);
 }
 
 }  // namespace

@@ -253,6 +253,14 @@ TEST_F(CompletionDialog, RunsTheArchiverByItsQuotedPathAsTheDesktopUser) {
         << "started by process " << parent << ", this is " << GetCurrentProcessId();
 }
 
+// Explorer is asked to start a program only when it runs as this process's user (Wine's
+// always does, so the launch above still goes through it). A process whose user cannot be
+// read counts as another user's: the program is then started directly, which works for both.
+TEST(DesktopLaunch, OnlyAProcessReadAsThisUsersCountsAsOurs) {
+    EXPECT_TRUE(ProcessRunsAsThisUser(GetCurrentProcessId()));
+    EXPECT_FALSE(ProcessRunsAsThisUser(0)) << "no process can be opened by id 0";
+}
+
 TEST_F(CompletionDialog, SilentSetupClosesItAtOnce) {
     SilentSetup = true;
     DWORD start = GetTickCount();

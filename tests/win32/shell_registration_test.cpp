@@ -13,6 +13,7 @@
 #include "test_support.h"
 #include "resource.h"
 #include "setup/setup_dialogs.h"
+#include "shell/capabilities.h"
 #include "shell/shell.h"
 
 namespace {
@@ -20,6 +21,9 @@ namespace {
 const std::string Clsid = "{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}";
 const char* const Approved = "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 const char* const AppPath = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe";
+const char* const Registered = "Software\\RegisteredApplications";
+const std::string Capabilities = "Software\\Classes\\Krelvo\\Capabilities";
+const std::string PreviousCapabilities = "Software\\Krelvo\\Capabilities";
 
 const std::vector<std::string> ExtensionTrees = {
     "CLSID\\" + Clsid, "Krelvo", "Krelvo.ZIP", "exefile\\shellex\\PropertySheetHandlers\\" + Clsid,
@@ -162,6 +166,13 @@ protected:
         for (const char* tree : {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})
             WipeRegTree(HKEY_CLASSES_ROOT, tree);
         WipeRegTree(HKEY_LOCAL_MACHINE, AppPath);
+        WipeRegTree(HKEY_LOCAL_MACHINE, Capabilities);
+        WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, Registered, 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+            RegDeleteValueA(key, "Krelvo");
+            RegCloseKey(key);
+        }
     }
     void TearDown() override { SetUp(); }
 };
@@ -186,8 +197,42 @@ TEST_F(ProgramClasses, TenRowsWithOpenCommandsIconsAndDescriptions) {
                     Key(cls + "\\shell\\open\\command") + Default(cls + "\\shell\\open\\command", open);
     }
     expected += Key(".rev") + Default(".rev", "Krelvo.REV");
+    // From Vista on the Default Programs capabilities too: below the class, where the 32-bit
+    // and 64-bit views share the machine's key, and named by RegisteredApplications.
+    const bool vista = Family() == "nt";
+    if (vista) {
+        expected += Key("Krelvo\\Capabilities");
+        for (const char* name : {"ApplicationName", "ApplicationDescription"})
+            expected += "V Krelvo\\Capabilities|" + std::string(name) + "|1|" + Hex(Message(IDS_DISPLAY_NAME)) + "\n";
+    }
     EXPECT_EQ(SortLines(expected), SortLines(DumpRegTrees(HKEY_CLASSES_ROOT,
                                                           {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"})));
+    EXPECT_EQ(vista ? Capabilities : "<none>", GetRegText(HKEY_LOCAL_MACHINE, Registered, "Krelvo"));
+}
+
+// The previous release kept its capabilities below the product's machine key. Setup takes
+// that key back once the entry names the new one, and so does uninstall (a setup that never
+// got so far), each leaving the product key if it holds anything else.
+TEST_F(ProgramClasses, ThePreviousReleasesCapabilitiesAreTakenBack) {
+    if (Family() != "nt")
+        GTEST_SKIP() << "no Default Programs before Vista";
+    const auto seedPrevious = [] {
+        SetRegText(HKEY_LOCAL_MACHINE, PreviousCapabilities, "ApplicationName", "Krelvo");
+        SetRegText(HKEY_LOCAL_MACHINE, PreviousCapabilities + "\\FileAssociations", ".kvo", "Krelvo");
+        SetRegText(HKEY_LOCAL_MACHINE, Registered, "Krelvo", PreviousCapabilities);
+    };
+    seedPrevious();
+    RegisterProgramClasses((TestFolder() + "Krelvo.exe").c_str());
+    EXPECT_EQ(Capabilities, GetRegText(HKEY_LOCAL_MACHINE, Registered, "Krelvo"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+
+    seedPrevious();
+    SetRegText(HKEY_LOCAL_MACHINE, "Software\\Krelvo", "Other", "kept");
+    RemoveCapabilities();
+    EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, Registered, "Krelvo"));
+    EXPECT_EQ("", DumpRegTree(HKEY_LOCAL_MACHINE, Capabilities));
+    EXPECT_EQ("K Software\\Krelvo\nV Software\\Krelvo|Other|1|" + Hex("kept") + "\n",
+              DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
 }
 
 TEST_F(ProgramClasses, AppPathTakesTheCurrentDirectory) {
