@@ -230,8 +230,9 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
     }
     bool whole = wide ? enumWide && setWide : enumNarrow != nullptr;
     HKEY target = nullptr;
+    char toPath[RegPathSize];
     if (whole && write) {
-        target = CreateKeyForWrite(toRoot, to);
+        target = FullPath(toRoot, to, toPath) ? CreateKeyForWrite(toRoot, toPath) : nullptr;
         whole = target != nullptr;
     }
     BYTE* bytes = static_cast<BYTE*>(buffer);
@@ -257,7 +258,7 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
             name[nameLength] = '\0';
             RegSetValueExA(target, name, 0, type, bytes, size);
         }
-        NoteRegistryChange('W', toRoot, to, name);
+        NoteRegistryChange('W', toRoot, toPath, name);
     }
     if (target)
         CloseKey(target);
