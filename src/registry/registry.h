@@ -31,12 +31,6 @@ bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buff
 // The same, whatever the type.
 bool ReadRegBinary(HKEY root, const char* path, const char* valueName, void* buffer,
                    DWORD bufferSize, DWORD* count);
-// Value number index of the key: its name (into nameSize bytes), bytes and type. RegValueEnd
-// past the last value (or when the key is missing); RegValueUnreadable when that value cannot
-// be had whole in the buffers, or values cannot be listed on this system.
-enum { RegValueEnd, RegValueRead, RegValueUnreadable };
-int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nameSize,
-                 void* buffer, DWORD bufferSize, DWORD* count, DWORD* type);
 // Copies every value of the key from to the key to (created when missing), each with its name,
 // type and bytes exactly; with write false it only checks. On the NT family through the wide
 // calls: its registry holds names and texts in UTF-16, and the narrow calls would turn what the

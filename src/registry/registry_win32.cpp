@@ -178,36 +178,6 @@ bool RegKeyExists(HKEY root, const char* path) {
     return true;
 }
 
-int EnumRegValue(HKEY root, const char* path, DWORD index, char* name, DWORD nameSize,
-                 void* buffer, DWORD bufferSize, DWORD* count, DWORD* type) {
-    typedef LONG(WINAPI * EnumValueFunction)(HKEY, DWORD, LPSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,
-                                             LPDWORD);
-    HKEY key = OpenKeyForRead(root, path);
-    if (!key)
-        return RegValueEnd;
-    // Without it nothing can be listed, and callers keep off.
-    EnumValueFunction enumValue =
-        reinterpret_cast<EnumValueFunction>(RegistryFunction("RegEnumValueA"));
-    int result = RegValueUnreadable;
-    if (enumValue) {
-        DWORD nameLength = nameSize;
-        DWORD size = bufferSize;
-        DWORD storedType = REG_NONE;
-        LONG status = enumValue(key, index, name, &nameLength, nullptr, &storedType,
-                                static_cast<BYTE*>(buffer), &size);
-        if (status == ERROR_NO_MORE_ITEMS) {
-            result = RegValueEnd;
-        } else if (status == ERROR_SUCCESS && size <= bufferSize && nameLength < nameSize) {
-            name[nameLength] = '\0';
-            *count = size;
-            *type = storedType;
-            result = RegValueRead;
-        }
-    }
-    CloseKey(key);
-    return result;
-}
-
 bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to, DWORD maxCount,
                    void* buffer, DWORD bufferSize, bool write) {
     typedef LONG(WINAPI * EnumValueWide)(HKEY, DWORD, LPWSTR, LPDWORD, LPDWORD, LPDWORD, LPBYTE,

@@ -25,15 +25,11 @@ static const char RegisteredApplicationsKey[] = "Software\\RegisteredApplication
 static bool HasDefaultPrograms() { return NtMajorVersion() >= 6; }
 
 // Whether the key exists with no subkey and at most count values, so that deleting it takes
-// nothing but what is ours.
+// nothing but what is ours. A value too large to look at counts as another program's.
 static bool HoldsAtMost(HKEY root, const char* path, DWORD count) {
-    char name[256];
     unsigned char bytes[16];
-    DWORD size = 0;
-    DWORD type = REG_NONE;
     return RegKeyExists(root, path) && !RegKeyHasSubkeys(root, path) &&
-           EnumRegValue(root, path, count, name, sizeof(name), bytes, sizeof(bytes), &size, &type) ==
-               RegValueEnd;
+           CopyRegValues(root, path, root, path, count, bytes, sizeof(bytes), false);
 }
 
 // The previous release's capabilities, and the product's machine key when nothing else is
