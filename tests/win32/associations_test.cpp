@@ -506,7 +506,7 @@ TEST_F(Associations, OurEntryLeftInPlaceIsNeverTakenForThePreviousOne) {
     if (TemplateFileForm())
         SetRegText(HKEY_CLASSES_ROOT, SeedZipShellNew, "FileName", zipFile);
     else
-        SetRegBytes(HKEY_CLASSES_ROOT, SeedZipShellNew, "Data", REG_BINARY, ZipBytes.data(), 22);
+        SetRegBytes(HKEY_CLASSES_ROOT, SeedZipShellNew, "Data", REG_BINARY, SystemEmptyZip.data(), 22);  // our template
     DWORD one = 1;
     SetRegBytes(HKEY_CURRENT_USER, record, "Exist", REG_DWORD, &one, 4);
     SetRegText(HKEY_CURRENT_USER, record, "Type", "First.zip");
