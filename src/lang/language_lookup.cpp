@@ -100,7 +100,14 @@ int ParseScaleNumber(const char* text) {
     return negative ? -value : value;
 }
 
-long long ScaleLength(long long value, int percent) { return value * percent / 100; }
+// value = 100 * q + r with q and r of value's sign, so q * percent and r * percent share a sign
+// and the truncated quotient splits into q * percent + r * percent / 100. Only 32-bit divisions
+// are left: a 64-bit one would link the compiler's __divdi3 helper into the program.
+long long ScaleLength(int value, int percent) {
+    int whole = value / 100;
+    int rest = value % 100;  // |rest * percent| < 100 * ScaleLimit
+    return static_cast<long long>(whole) * percent + rest * percent / 100;
+}
 
 int ClampCoordinate(long long value) {
     if (value > CoordinateLimit)

@@ -78,9 +78,9 @@ int DecodeLanguageSection(char* section, int size, int* origins);
 // clamped to +-ScaleLimit.
 int ParseScaleNumber(const char* text);
 
-// A length or position multiplied by a scale percentage, the product taken in 64 bits before the
-// division by 100 (truncating toward zero): no pixel value times ScaleLimit overflows it.
-long long ScaleLength(long long value, int percent);
+// A length or position multiplied by a scale percentage and divided by 100, truncating toward
+// zero, as if the product were taken in 64 bits: no pixel value times ScaleLimit overflows it.
+long long ScaleLength(int value, int percent);
 // A scaled value brought into -CoordinateLimit - 1 .. CoordinateLimit, the coordinates that
 // SetWindowPos keeps (16 bits on Windows 95/98/Me; Wine holds positions to them as well).
 int ClampCoordinate(long long value);

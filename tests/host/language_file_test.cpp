@@ -282,6 +282,10 @@ TEST(DialogScale, EntryForms) {
 TEST(DialogScale, GeometryTakenIn64BitsAndHeldToWindowCoordinates) {
     EXPECT_EQ(30000LL * 1000, ScaleLength(30000, ScaleLimit));
     EXPECT_EQ(-11, ScaleLength(-23, 50)) << "truncated toward zero";
+    EXPECT_EQ(-41108, ScaleLength(12345, -333)) << "truncated toward zero";
+    EXPECT_EQ(-298, ScaleLength(-199, 150)) << "truncated toward zero";
+    EXPECT_EQ(-2147483648LL * 1000, ScaleLength(-2147483647 - 1, ScaleLimit));
+    EXPECT_EQ(2147483647LL * -ScaleLimit / 100, ScaleLength(2147483647, -ScaleLimit));
     EXPECT_EQ(CoordinateLimit, ClampCoordinate(ScaleLength(30000, ScaleLimit)));
     EXPECT_EQ(-CoordinateLimit - 1, ClampCoordinate(ScaleLength(30000, -ScaleLimit)));
     EXPECT_EQ(-5, ClampCoordinate(-5));
