@@ -5,7 +5,7 @@
 class File {
 public:
     File();
-    virtual ~File();
+    ~File();
 
     // Opens an existing file for reading, sharing read and write, with the sequential-scan hint.
     // A file the object already holds is closed first.
