@@ -2,6 +2,8 @@
 // property sheets, drop targets and drag-and-drop menus; and its removal.
 #include <windows.h>
 
+#include <string.h>
+
 #include "registry/registry.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
@@ -9,52 +11,87 @@
 #define KVO_CLSID "{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}"
 
 static const char ClassKey[] = "CLSID\\" KVO_CLSID;
-static const char ServerKey[] = "CLSID\\" KVO_CLSID "\\InProcServer32";
 static const char ApprovedKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
-struct HandlerRow {
-    const char* key;
-    const char* value;  // the default value
+// The handler keys are put together from these parts as "class\shellex\kind" and, on most
+// rows, a last name: each part is held once instead of in thirteen full paths.
+static const char* const HandlerClasses[7] = {
+    "Krelvo", "Krelvo.ZIP", "exefile", "*", "Folder", "Drive", "Directory",
+};
+static const char* const HandlerKinds[4] = {
+    "ContextMenuHandlers", "PropertySheetHandlers", "DropHandler", "DragDropHandlers",
+};
+#define HANDLER_ROW(classIndex, kindIndex) ((classIndex) << 2 | (kindIndex))
+enum { ContextMenuKind, PropertySheetKind, DropKind, DragDropKind };
+
+// Rows 1-5 name the handler by their key (class\shellex\kind\{CLSID}, default value empty),
+// rows 6-7 are class\shellex\DropHandler and rows 8-13 class\shellex\kind\Krelvo, both with
+// the CLSID as their default value.
+static const unsigned char HandlerRows[13] = {
+    HANDLER_ROW(0, ContextMenuKind),   // Krelvo\shellex\ContextMenuHandlers\{CLSID}
+    HANDLER_ROW(0, PropertySheetKind), // Krelvo\shellex\PropertySheetHandlers\{CLSID}
+    HANDLER_ROW(1, ContextMenuKind),   // Krelvo.ZIP\shellex\ContextMenuHandlers\{CLSID}
+    HANDLER_ROW(1, PropertySheetKind), // Krelvo.ZIP\shellex\PropertySheetHandlers\{CLSID}
+    HANDLER_ROW(2, PropertySheetKind), // exefile\shellex\PropertySheetHandlers\{CLSID}
+    HANDLER_ROW(0, DropKind),          // Krelvo\shellex\DropHandler
+    HANDLER_ROW(1, DropKind),          // Krelvo.ZIP\shellex\DropHandler
+    HANDLER_ROW(3, ContextMenuKind),   // *\shellex\ContextMenuHandlers\Krelvo
+    HANDLER_ROW(4, ContextMenuKind),   // Folder\shellex\ContextMenuHandlers\Krelvo
+    HANDLER_ROW(4, DragDropKind),      // Folder\shellex\DragDropHandlers\Krelvo
+    HANDLER_ROW(5, DragDropKind),      // Drive\shellex\DragDropHandlers\Krelvo
+    HANDLER_ROW(6, ContextMenuKind),   // Directory\shellex\ContextMenuHandlers\Krelvo
+    HANDLER_ROW(6, DragDropKind),      // Directory\shellex\DragDropHandlers\Krelvo
+};
+enum {
+    ClsidNamedRows = 5,  // rows 1-5 end in the CLSID, rows 8-13 in "Krelvo"
+    KeyNamedRows = 7,    // rows 1-7 are removed with their keys, rows 8-13 keep them
+    // The longest key: "Krelvo.ZIP\shellex\PropertySheetHandlers\" and the CLSID, 79 bytes.
+    HandlerKeySize = 96
 };
 
-// Rows 1-5 name the handler by their key, rows 6-13 by their default value.
-static const HandlerRow HandlerRows[13] = {
-    {"Krelvo\\shellex\\ContextMenuHandlers\\" KVO_CLSID, ""},
-    {"Krelvo\\shellex\\PropertySheetHandlers\\" KVO_CLSID, ""},
-    {"Krelvo.ZIP\\shellex\\ContextMenuHandlers\\" KVO_CLSID, ""},
-    {"Krelvo.ZIP\\shellex\\PropertySheetHandlers\\" KVO_CLSID, ""},
-    {"exefile\\shellex\\PropertySheetHandlers\\" KVO_CLSID, ""},
-    {"Krelvo\\shellex\\DropHandler", KVO_CLSID},
-    {"Krelvo.ZIP\\shellex\\DropHandler", KVO_CLSID},
-    {"*\\shellex\\ContextMenuHandlers\\Krelvo", KVO_CLSID},
-    {"Folder\\shellex\\ContextMenuHandlers\\Krelvo", KVO_CLSID},
-    {"Folder\\shellex\\DragDropHandlers\\Krelvo", KVO_CLSID},
-    {"Drive\\shellex\\DragDropHandlers\\Krelvo", KVO_CLSID},
-    {"Directory\\shellex\\ContextMenuHandlers\\Krelvo", KVO_CLSID},
-    {"Directory\\shellex\\DragDropHandlers\\Krelvo", KVO_CLSID},
-};
-enum { KeyNamedRows = 7 };  // rows 1-7 are removed with their keys, rows 8-13 keep them
+// The key of a row into key (HandlerKeySize bytes); returns its default value.
+static const char* HandlerKey(int row, char* key) {
+    strcpy(key, HandlerClasses[HandlerRows[row] >> 2]);
+    strcat(key, "\\shellex\\");
+    strcat(key, HandlerKinds[HandlerRows[row] & 3]);
+    if (row < ClsidNamedRows) {
+        strcat(key, "\\" KVO_CLSID);
+        return "";
+    }
+    if (row >= KeyNamedRows)
+        strcat(key, "\\Krelvo");
+    return KVO_CLSID;
+}
 
 void SetShellExtension(const SetupOptions& options) {
+    char serverKey[sizeof(ClassKey) + 15];  // ClassKey and \InProcServer32
+    strcpy(serverKey, ClassKey);
+    strcat(serverKey, "\\InProcServer32");
+    char key[HandlerKeySize];
     if (options.ShellExt) {
         char library[1024];
         if (ProgramFolderFile("kvoext.dll", library) &&
             GetFileAttributesA(library) != INVALID_FILE_ATTRIBUTES) {
             WriteRegString(HKEY_CLASSES_ROOT, ClassKey, "", "Krelvo");
-            WriteRegString(HKEY_CLASSES_ROOT, ServerKey, "", library);
-            WriteRegString(HKEY_CLASSES_ROOT, ServerKey, "ThreadingModel", "Apartment");
+            WriteRegString(HKEY_CLASSES_ROOT, serverKey, "", library);
+            WriteRegString(HKEY_CLASSES_ROOT, serverKey, "ThreadingModel", "Apartment");
         }
-        for (const HandlerRow& row : HandlerRows)
-            WriteRegString(HKEY_CLASSES_ROOT, row.key, "", row.value);
+        for (int row = 0; row < 13; row++) {
+            const char* value = HandlerKey(row, key);
+            WriteRegString(HKEY_CLASSES_ROOT, key, "", value);
+        }
         WriteRegString(HKEY_LOCAL_MACHINE, ApprovedKey, KVO_CLSID, "Krelvo shell extension");
         return;
     }
-    DeleteRegKey(HKEY_CLASSES_ROOT, ServerKey);
+    DeleteRegKey(HKEY_CLASSES_ROOT, serverKey);
     DeleteRegKey(HKEY_CLASSES_ROOT, ClassKey);
-    for (int row = 0; row < KeyNamedRows; row++)
-        DeleteRegKey(HKEY_CLASSES_ROOT, HandlerRows[row].key);
-    for (int row = KeyNamedRows; row < 13; row++)
-        DeleteRegValue(HKEY_CLASSES_ROOT, HandlerRows[row].key, "");
+    for (int row = 0; row < 13; row++) {
+        HandlerKey(row, key);
+        if (row < KeyNamedRows)
+            DeleteRegKey(HKEY_CLASSES_ROOT, key);
+        else
+            DeleteRegValue(HKEY_CLASSES_ROOT, key, "");
+    }
     DeleteRegValue(HKEY_LOCAL_MACHINE, ApprovedKey, KVO_CLSID);
 }
