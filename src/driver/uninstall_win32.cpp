@@ -34,7 +34,7 @@ static void RemoveRegistrations() {
     DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.ZIP");
     DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.REV");
     DeleteRegTree(HKEY_CLASSES_ROOT, ".rev");
-    DeleteRegKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Krelvo.exe");
+    UnregisterAppPath();
     DeleteRegTree(HKEY_CURRENT_USER, "");
 }
 

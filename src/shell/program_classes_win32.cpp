@@ -43,3 +43,5 @@ void RegisterAppPath(const char* archiver) {
     if (length != 0 && length < sizeof(folder))
         WriteRegString(HKEY_LOCAL_MACHINE, AppPathKey, "Path", folder);
 }
+
+void UnregisterAppPath() { DeleteRegKey(HKEY_LOCAL_MACHINE, AppPathKey); }

@@ -12,3 +12,4 @@ void SetShortcuts(const SetupOptions& options, char* programGroupPath);
 // archiver: the whole path of Krelvo.exe, which the classes open and App Paths names.
 void RegisterProgramClasses(const char* archiver);
 void RegisterAppPath(const char* archiver);
+void UnregisterAppPath();
