@@ -41,5 +41,25 @@ for family in nt 98; do
   stop_prefix "$prefix"
   stop_prefix "$prefix-e2e"
 done
+# Where 64-bit Wine runs beside 32-bit Wine, the 32-bit program also runs in a 64-bit prefix,
+# as on 64-bit Windows: the Default Programs capabilities that RegisteredApplications names must
+# open in the 64-bit view, where the 64-bit shell looks for them. Not with a choice of tests.
+if [ "$KVO_WINE_ARCH" = win32 ] && [ -z "${KVO_CTEST_ARGS:-}" ] &&
+   /usr/lib/wine/wine64 --version >/dev/null 2>&1; then
+  echo "== The 32-bit program in a 64-bit prefix of the NT family"
+  (
+    export KVO_WINE_ARCH=win64 KVO_FAMILY=nt
+    . "$here/env.sh"
+    prefix="$build/wine-nt64"
+    make_prefix "$prefix" nt
+    start_prefix "$prefix"
+    (cd "$build" && timeout 600 "$WINE" "$build/win_tests.exe" \
+      --gtest_filter=EndToEndRoundTrip.TheCapabilitiesOpenInThe64BitView </dev/null)
+    result=$?
+    stop_prefix "$prefix"
+    exit $result
+  ) || status=1
+  tested="$tested; and the 32-bit program in a 64-bit prefix"
+fi
 echo "$tested"
 exit $status
