@@ -285,8 +285,8 @@ TEST(EndToEndRoundTrip, TheCapabilitiesOpenInThe64BitView) {
     if (sizeof(void*) == 4 && !wow64)
         GTEST_SKIP() << "a 32-bit prefix has one view of the registry";
     if (!GetBinaryTypeA(ProgramPath().c_str(), &binary) || binary != SCS_32BIT_BINARY)
-        GTEST_SKIP() << "the program under test is not the 32-bit one (where 32-bit Wine is installed: "
-                        "KVO_WINE_ARCH=win64 tests/wine/run-suites.sh build/win32-tests)";
+        GTEST_SKIP() << "the program under test is not the 32-bit one (run-suites.sh runs it in a 64-bit "
+                        "prefix where 32-bit Wine is installed beside 64-bit Wine)";
     if (!MachineClassesShared())
         GTEST_SKIP() << "this Wine keeps the 32-bit view of HKLM\\Software\\Classes apart, as Windows 7 "
                         "and later do not";
