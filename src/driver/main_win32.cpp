@@ -6,9 +6,18 @@
 #include "driver/switches.h"
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
+#include "lang/message_text.h"
+#include "resources/resource.h"
 #include "shell/desktop_launch.h"
 
 static void RunSetup() {
+    if (!MayChangeSystemSettings()) {
+        // Nothing is changed; a silent setup has nobody to tell.
+        if (!SilentSetup)
+            MessageBoxA(nullptr, MessageText(IDS_NEED_ADMIN), MessageText(IDS_DISPLAY_NAME),
+                        MB_ICONERROR | MB_SETFOREGROUND);
+        return;
+    }
     INT_PTR result = RunSetupDialog();
     // -1 means the dialog could not be created at all: that is no confirmation.
     if (result == 0 || result == -1)

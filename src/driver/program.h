@@ -18,8 +18,13 @@ void UninstallProduct();
 // Lists the product among the system's removable programs, with this program as its uninstaller.
 // Setup writes it before it changes anything else, and the uninstall deletes it last, so that a
 // run cut off in between can be finished from that list.
-void RegisterUninstallEntry();
+// False when the entry could not be written whole; then setup changes nothing else.
+bool RegisterUninstallEntry();
 extern const char UninstallEntryKey[];  // below HKEY_LOCAL_MACHINE
+
+// Whether this account may make the changes of setup and uninstall: the machine's list of
+// removable programs and its classes.
+bool MayChangeSystemSettings();
 
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();

@@ -20,7 +20,10 @@
 #include "support/system.h"
 #include "support/text.h"
 
-static void RemoveRegistrations() {
+// False when a change failed: then the product settings key stays, with the records of the
+// previous handlers that are not back yet, and running the uninstall again finishes the job.
+static bool RemoveRegistrations() {
+    int failures = FailedRegistryChanges();
     SetupOptions none;
     memset(&none, 0, sizeof(none));
     // The associations go first: they restore the previous handlers from the backups kept
@@ -35,7 +38,11 @@ static void RemoveRegistrations() {
     DeleteRegTree(HKEY_CLASSES_ROOT, "Krelvo.REV");
     DeleteRegTree(HKEY_CLASSES_ROOT, ".rev");
     UnregisterAppPath();
+    // The records go last, and only once every handler is back.
+    if (FailedRegistryChanges() != failures)
+        return false;
     DeleteRegTree(HKEY_CURRENT_USER, "");
+    return FailedRegistryChanges() == failures;
 }
 
 static void DeleteHelpIndexFiles() {
@@ -153,6 +160,12 @@ static void StartRemovalScript(const char* scriptPath) {
         CloseHandle(nul);
 }
 
+// A change failed, so the uninstall stopped with the entry in place: running it again finishes.
+static void ShowNotAllRemoved() {
+    MessageBoxA(nullptr, MessageText(IDS_NOT_ALL_RESTORED), MessageText(IDS_UNINSTALL_TITLE),
+                MB_ICONERROR | MB_SETFOREGROUND);
+}
+
 // Whether the entry in the list of removable programs starts this very program. Only then is
 // its "Removing" mark this program's own uninstall, cut off: a copy left behind in another
 // folder, after the product was installed anew elsewhere, must not take that installation's
@@ -192,6 +205,11 @@ void UninstallProduct() {
         return;  // every relative name below would point elsewhere
     AppendBackslash(folder);
 
+    if (!MayChangeSystemSettings()) {
+        MessageBoxA(nullptr, MessageText(IDS_NEED_ADMIN), MessageText(IDS_UNINSTALL_TITLE),
+                    MB_ICONERROR | MB_SETFOREGROUND);
+        return;
+    }
     if (MessageBoxA(nullptr, MessageText(IDS_CONFIRM), MessageText(IDS_UNINSTALL_TITLE),
                     MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
         return;
@@ -211,7 +229,13 @@ void UninstallProduct() {
     if (RegKeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey))
         WriteRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 1);
 
-    RemoveRegistrations();
+    if (!RemoveRegistrations()) {
+        // The entry, the files and this program stay for that second run.
+        if (list)
+            fclose(list);
+        ShowNotAllRemoved();
+        return;
+    }
     // The language library beside the program is one of the files to delete.
     g_extResource.Release();
     DeleteHelpIndexFiles();
@@ -221,8 +245,14 @@ void UninstallProduct() {
         DeleteFileA(listName);
     }
     // The entry goes last of all: until here a cut-off uninstall can be run again from the
-    // list of removable programs.
+    // list of removable programs. While it stays, so does this program, which it starts to
+    // finish the job (its mark says so).
+    int failures = FailedRegistryChanges();
     DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallEntryKey);
+    if (FailedRegistryChanges() != failures) {
+        ShowNotAllRemoved();
+        return;
+    }
 
     char scriptPath[1024];
     const char scriptName[] = "Uninstall_Kvo.Bat";

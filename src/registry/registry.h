@@ -1,7 +1,7 @@
 // Every registry read, write and delete of the program. Each operation opens, uses and closes
 // its key; paths under HKEY_CURRENT_USER are relative to the product settings key
 // HKEY_CURRENT_USER\Software\Krelvo. Writes and deletes fail silently; reads fall back to the
-// caller's default.
+// caller's default; each write or delete that the system refuses is counted.
 #pragma once
 #include <windows.h>
 
@@ -41,3 +41,10 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
                    void* buffer, DWORD bufferSize, bool write);
 // Whether the key has at least one subkey.
 bool RegKeyHasSubkeys(HKEY root, const char* path);
+// The number of writes and deletes that the system refused since the start of the run (a key
+// or value that was to go and is not there counts as deleted). Callers compare it before and
+// after a group of changes to tell whether the group was made whole.
+int FailedRegistryChanges();
+// Whether this account may create subkeys and set values in the key (full path, no product
+// prefix): on the NT family, without administrator rights, HKEY_LOCAL_MACHINE is read-only.
+bool MayWriteRegKey(HKEY root, const char* path);

@@ -6,14 +6,31 @@
 // Keys deleted in the current pass of DeleteRegTree (one thread; tree deletions never nest).
 static int deletedKeyCount;
 
+// Writes and deletes that the system refused, since the start of the run.
+static int failedChangeCount;
+
+int FailedRegistryChanges() { return failedChangeCount; }
+
 // Every write and delete passes here once it has been made, with the key as it was opened: a
 // full path below a root, or a name below an open parent key. Only the interruption test's
-// build of the program does anything with it; the shipped program has no such build option.
+// build of the program does anything with them: there a change (or the check for write access,
+// operation 'R') can be refused as a system refuses it without the rights. The shipped program
+// has no such build option.
 #ifdef KVO_INTERRUPTIBLE
 void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName);
+bool RegistryChangeRefused(char operation);
 #else
 static inline void NoteRegistryChange(char, HKEY, const char*, const char*) {}
+static inline bool RegistryChangeRefused(char) { return false; }
 #endif
+
+// Counts a change that did not happen. A key or value that is not there is no failure: it
+// was to go, and it is gone.
+static LONG Checked(LONG status) {
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        failedChangeCount++;
+    return status;
+}
 
 static bool FullPath(HKEY root, const char* path, char* fullPath) {
     return BuildRegPath(root == HKEY_CURRENT_USER, path, fullPath, RegPathSize);
@@ -51,11 +68,14 @@ void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD typ
     char fullPath[RegPathSize];
     if (!FullPath(root, path, fullPath))
         return;
-    HKEY key = CreateKeyForWrite(root, fullPath);
-    if (!key)
-        return;
-    RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count);
-    CloseKey(key);
+    // Without the rights the key cannot even be opened for writing.
+    HKEY key = RegistryChangeRefused('W') ? nullptr : CreateKeyForWrite(root, fullPath);
+    if (key) {
+        Checked(RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count));
+        CloseKey(key);
+    } else {
+        failedChangeCount++;
+    }
     NoteRegistryChange('W', root, fullPath, valueName);
 }
 
@@ -150,9 +170,9 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
     if (!FullPath(root, path, fullPath))
         return;
     HKEY key;
-    if (RegOpenKeyExA(root, fullPath, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
+    if (Checked(RegOpenKeyExA(root, fullPath, 0, KEY_WRITE, &key)) != ERROR_SUCCESS)
         return;
-    RegDeleteValueA(key, valueName);
+    Checked(RegistryChangeRefused('V') ? ERROR_ACCESS_DENIED : RegDeleteValueA(key, valueName));
     CloseKey(key);
     NoteRegistryChange('V', root, fullPath, valueName);
 }
@@ -162,8 +182,11 @@ void DeleteRegKey(HKEY root, const char* path) {
     // An empty full path would name the root itself.
     if (!FullPath(root, path, fullPath) || !fullPath[0])
         return;
-    // NT family: fails while the key has subkeys. 95/98/Me: removes the whole subtree.
-    RegDeleteKeyA(root, fullPath);
+    // NT family: fails while the key has subkeys, and the key stays as meant. 95/98/Me: removes
+    // the whole subtree.
+    LONG status = RegistryChangeRefused('K') ? ERROR_ACCESS_DENIED : RegDeleteKeyA(root, fullPath);
+    if (status != ERROR_SUCCESS && !RegKeyHasSubkeys(root, path))
+        Checked(status);
     NoteRegistryChange('K', root, fullPath, nullptr);
 }
 
@@ -204,6 +227,7 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
     if (whole && write) {
         target = FullPath(toRoot, to, toPath) ? CreateKeyForWrite(toRoot, toPath) : nullptr;
         whole = target != nullptr;
+        failedChangeCount += whole ? 0 : 1;
     }
     BYTE* bytes = static_cast<BYTE*>(buffer);
     for (DWORD index = 0; whole; index++) {
@@ -219,15 +243,20 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
         whole = status == ERROR_SUCCESS && size <= bufferSize && nameLength < 256 && index < maxCount;
         if (!whole || !target)
             continue;
+        LONG set = ERROR_ACCESS_DENIED;
+        bool refused = RegistryChangeRefused('W');
         if (wide) {
             wideName[nameLength] = 0;
-            setWide(target, wideName, 0, type, bytes, size);
+            if (!refused)
+                set = setWide(target, wideName, 0, type, bytes, size);
             if (!WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, sizeof(name), nullptr, nullptr))
                 name[0] = '\0';
         } else {
             name[nameLength] = '\0';
-            RegSetValueExA(target, name, 0, type, bytes, size);
+            if (!refused)
+                set = RegSetValueExA(target, name, 0, type, bytes, size);
         }
+        Checked(set);
         NoteRegistryChange('W', toRoot, toPath, name);
     }
     if (target)
@@ -270,7 +299,7 @@ static void DeletionPass(HKEY parent, const char* name) {
         DeletionPass(key, child);
     }
     CloseKey(key);
-    if (RegDeleteKeyA(parent, name) == ERROR_SUCCESS)
+    if ((RegistryChangeRefused('K') ? ERROR_ACCESS_DENIED : RegDeleteKeyA(parent, name)) == ERROR_SUCCESS)
         deletedKeyCount++;
     NoteRegistryChange('K', parent, name, nullptr);
 }
@@ -281,7 +310,7 @@ void DeleteRegTree(HKEY root, const char* path) {
         return;
     // The 95/98/Me family deletes a whole tree in one call.
     if (NtMajorVersion() == 0) {
-        bool deleted = RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS;
+        bool deleted = !RegistryChangeRefused('K') && RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS;
         NoteRegistryChange('K', root, fullPath, nullptr);
         if (deleted)
             return;
@@ -290,4 +319,19 @@ void DeleteRegTree(HKEY root, const char* path) {
         deletedKeyCount = 0;
         DeletionPass(root, fullPath);
     } while (deletedKeyCount != 0);
+    // What is left resisted deletion.
+    HKEY key;
+    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        CloseKey(key);
+        failedChangeCount++;
+    }
+}
+
+bool MayWriteRegKey(HKEY root, const char* path) {
+    HKEY key;
+    if (RegistryChangeRefused('R') ||
+        RegOpenKeyExA(root, path, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    CloseKey(key);
+    return true;
 }

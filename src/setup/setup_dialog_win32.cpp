@@ -29,8 +29,11 @@ void ApplySetupOptions(const SetupOptions& options, char* programGroupPath) {
 static void ConfirmSetup(HWND dialog) {
     // The uninstall entry comes first: a setup cut off anywhere after it can be taken back
     // from the list of removable programs. The choices are saved before anything is applied,
-    // so they survive a failing step.
-    RegisterUninstallEntry();
+    // so they survive a failing step. Without the entry nothing could be taken back.
+    if (!RegisterUninstallEntry()) {
+        EndDialog(dialog, 0);
+        return;
+    }
     SetupOptions options = {};
     SetupOptionsFromDialog(dialog, options);
     SaveSetupOptions(options);

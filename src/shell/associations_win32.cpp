@@ -264,11 +264,31 @@ static void TakeVolumes() {
         char savedPath[32];
         VolumeExtension(number, volume);
         RecordPath(volume, savedPath);
+        int failures = FailedRegistryChanges();
         if (!IsOwnClass(volume))
             SaveClass(volume, savedPath);
+        if (FailedRegistryChanges() != failures)
+            continue;  // taken without its record, its handler could not come back
         WriteRegString(HKEY_CLASSES_ROOT, volume, "", "Krelvo");
-        DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
+        if (FailedRegistryChanges() == failures)  // not taken: left as it is
+            DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
     }
+}
+
+static void RestoreContentType(const char* extension, const char* contentType) {
+    if (contentType[0])
+        WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType);
+    else
+        DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
+}
+
+// A released extension's class goes back last, and only when every change before it was
+// made: until then the extension stays ours, and so does the record that says what comes back
+// (the uninstall keeps the product settings key while a change has failed), so that running
+// the uninstall again finishes it.
+static void RestoreClass(const char* extension, const char* className, int failuresBefore) {
+    if (FailedRegistryChanges() == failuresBefore)
+        WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
 }
 
 // Each volume that is still ours goes back by its own record, its class last. One taken before
@@ -283,21 +303,19 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
         if (!IsOwnClass(volume))
             continue;
         SavedClass saved;
+        int failures = FailedRegistryChanges();
         if (ReadSavedClass(savedPath, &saved)) {
             if (!saved.exist) {
                 DeleteTakenKey(volume);
                 continue;
             }
-            if (saved.contentType[0])
-                WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", saved.contentType);
-            else
-                DeleteRegValue(HKEY_CLASSES_ROOT, volume, "Content Type");
-            WriteRegString(HKEY_CLASSES_ROOT, volume, "", saved.className);
+            RestoreContentType(volume, saved.contentType);
+            RestoreClass(volume, saved.className, failures);
         } else if (kvoIsOurs) {
             if (kvo.exist && kvo.className[0]) {
                 if (kvo.contentType[0])
                     WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
-                WriteRegString(HKEY_CLASSES_ROOT, volume, "", kvo.className);
+                RestoreClass(volume, kvo.className, failures);
             } else {
                 DeleteTakenKey(volume);
             }
@@ -305,8 +323,12 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
     }
 }
 
+static void Release(int index, const char* extension, const char* shellNewPath,
+                    const char* savedPath);
+
 static void Associate(const SetupOptions& options, int index, const char* extension,
                       const char* shellNewPath, const char* savedPath) {
+    int failures = FailedRegistryChanges();
     // Already ours: the record of the handler from before the first run stays.
     if (!IsOwnClass(extension))
         SaveAssociation(index, extension, shellNewPath, savedPath);
@@ -314,13 +336,22 @@ static void Associate(const SetupOptions& options, int index, const char* extens
     // extension ours and goes by the record as it stands.
     bool newFileEntry =
         options.ShellExt && index <= 1 && KeepPreviousNewFileEntry(index, shellNewPath, savedPath);
+    // Without its whole record the extension is not taken: its handler could not come back.
+    if (FailedRegistryChanges() != failures)
+        return;
     WriteRegString(HKEY_CLASSES_ROOT, extension, "", index == 1 ? "Krelvo.ZIP" : "Krelvo");
+    // The class refused: the extension is as it was, and stays so.
+    if (FailedRegistryChanges() != failures)
+        return;
     DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
     if (index == 0)
         TakeVolumes();
     if (newFileEntry)
         InstallNewFileEntry(index, shellNewPath);
     AddCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
+    // Taken half-way: handed back by its record, not left half ours.
+    if (FailedRegistryChanges() != failures)
+        Release(index, extension, shellNewPath, savedPath);
 }
 
 // The new-file entry of a released extension, as its record holds it.
@@ -365,6 +396,7 @@ static void RestoreNewFileEntry(int index, const char* shellNewPath, const char*
 
 static void Release(int index, const char* extension, const char* shellNewPath,
                     const char* savedPath) {
+    int failures = FailedRegistryChanges();
     // Our Default Programs values go whoever holds the extension now, before its class.
     RemoveCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
     bool ours = IsOwnClass(extension);
@@ -378,15 +410,13 @@ static void Release(int index, const char* extension, const char* shellNewPath,
     if (!ours)
         return;
     if (saved.exist) {
-        if (saved.contentType[0])
-            WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", saved.contentType);
-        else
-            DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
+        RestoreContentType(extension, saved.contentType);
         RestoreNewFileEntry(index, shellNewPath, savedPath);
-        WriteRegString(HKEY_CLASSES_ROOT, extension, "", saved.className);
+        RestoreClass(extension, saved.className, failures);
     } else {
         DeleteAddedKey(shellNewPath, "FileName", "Data");
-        DeleteTakenKey(extension);
+        if (FailedRegistryChanges() == failures)
+            DeleteTakenKey(extension);
     }
 }
 

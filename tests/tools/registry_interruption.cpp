@@ -2,6 +2,9 @@
 // registry write or delete it counts the change, appends it to the log named by
 // KVO_REGISTRY_LOG (when set), and ends the process with exit code 99 right after the change
 // numbered KVO_INTERRUPT_AFTER (when set and above 0): a crash or power cut at that moment.
+// It also plays a system that refuses a change as it does without the rights: the change
+// numbered KVO_FAIL_AT fails with access denied (it is logged and counted all the same), and
+// with KVO_DENY_RIGHTS set the program's check for write access fails.
 // It ends as a crash does, with TerminateProcess: ExitProcess would run every library's detach
 // code, in the middle of whatever the program was doing (a silent setup makes its changes
 // inside the setup dialog's initialisation), which no crash does and where Wine can hang.
@@ -13,6 +16,8 @@
 
 static int changeCount;
 static int interruptAfter = -1;  // -1 until the environment has been read
+static int failAt;
+static bool denyRights;
 static char logPath[MAX_PATH];
 
 typedef LONG(WINAPI* QueryKeyFunction)(HANDLE, int, void*, ULONG, ULONG*);
@@ -65,14 +70,29 @@ static void NameKey(HKEY root, const char* path, char* name, size_t size) {
     name[size - 1] = '\0';
 }
 
+static int NumberFromEnvironment(const char* name) {
+    char number[16] = "";
+    GetEnvironmentVariableA(name, number, sizeof(number));
+    return atoi(number);
+}
+
+static void ReadEnvironment() {
+    if (interruptAfter >= 0)
+        return;
+    interruptAfter = NumberFromEnvironment("KVO_INTERRUPT_AFTER");
+    failAt = NumberFromEnvironment("KVO_FAIL_AT");
+    denyRights = NumberFromEnvironment("KVO_DENY_RIGHTS") != 0;
+    if (!GetEnvironmentVariableA("KVO_REGISTRY_LOG", logPath, sizeof(logPath)))
+        logPath[0] = '\0';
+}
+
+bool RegistryChangeRefused(char operation) {
+    ReadEnvironment();
+    return operation == 'R' ? denyRights : failAt > 0 && changeCount + 1 == failAt;
+}
+
 void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName) {
-    if (interruptAfter < 0) {
-        char number[16] = "";
-        GetEnvironmentVariableA("KVO_INTERRUPT_AFTER", number, sizeof(number));
-        interruptAfter = atoi(number);
-        if (!GetEnvironmentVariableA("KVO_REGISTRY_LOG", logPath, sizeof(logPath)))
-            logPath[0] = '\0';
-    }
+    ReadEnvironment();
     changeCount++;
     if (logPath[0]) {
         char key[1024];

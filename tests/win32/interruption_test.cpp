@@ -213,12 +213,38 @@ void ReportStuck(RunningProgram& program, const std::string& logPath, const char
     WaitForSingleObject(program.info.hProcess, 10000);
 }
 
-// Runs the program cut after its Nth registry change (0: never): setup in the installation
-// folder, as the installer starts it, or the uninstall by the command of its entry, as the
-// system starts it, answered Yes; the removal script goes to the stand-in interpreter unless
-// realScript. The run's changes go to *log when given. Returns the exit code, or -1 when it
-// could not run or did not end in time (reported as a failure).
-int RunProgram(const Installation& installation, bool setup, int interruptAfter, bool realScript = false,
+// How a run is cut short: after its Nth registry change (interruptAfter, 0: never), or by the
+// system refusing its Nth change as it does without the rights (failAt, 0: never). A refused
+// uninstall tells the user, whose OK *told records. With noRights the program's check for
+// write access fails.
+struct Fault {
+    int interruptAfter;
+    int failAt;
+    bool* told;
+    bool noRights;
+};
+
+const Fault kNoFault = {0, 0, nullptr, false};
+
+// Answers the message that a run which has been answered Yes may show before it ends.
+bool AnswerLaterMessage(RunningProgram& program, HWND question) {
+    for (DWORD waited = 0; waited < 60000 && WaitForSingleObject(program.info.hProcess, 50) == WAIT_TIMEOUT;
+         waited += 50) {
+        HWND box = IsWindow(question) ? nullptr : program.WaitForDialog(0);
+        if (box) {
+            PressButton(box, IDOK);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Runs the program with a fault (above): setup in the installation folder, as the installer
+// starts it, or the uninstall by the command of its entry, as the system starts it, answered
+// Yes; the removal script goes to the stand-in interpreter unless realScript. The run's
+// changes go to *log when given. Returns the exit code, or -1 when it could not run or did not
+// end in time (reported as a failure).
+int RunProgram(const Installation& installation, bool setup, Fault fault, bool realScript = false,
                std::string* log = nullptr) {
     std::string command = setup ? installation.Program() + " /s /setup" : UninstallCommand();
     if (command.empty()) {
@@ -228,7 +254,9 @@ int RunProgram(const Installation& installation, bool setup, int interruptAfter,
     std::string logPath = installation.folder + ".log";
     DeleteFileA(logPath.c_str());
     SetEnvironmentVariableA("KVO_REGISTRY_LOG", logPath.c_str());
-    SetEnvironmentVariableA("KVO_INTERRUPT_AFTER", std::to_string(interruptAfter).c_str());
+    SetEnvironmentVariableA("KVO_INTERRUPT_AFTER", std::to_string(fault.interruptAfter).c_str());
+    SetEnvironmentVariableA("KVO_FAIL_AT", std::to_string(fault.failAt).c_str());
+    SetEnvironmentVariableA("KVO_DENY_RIGHTS", fault.noRights ? "1" : nullptr);
     std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
     if (!setup && !realScript)
         SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
@@ -236,6 +264,7 @@ int RunProgram(const Installation& installation, bool setup, int interruptAfter,
     bool started = program.Start(command, setup ? installation.folder.c_str() : nullptr);
     SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
     SetEnvironmentVariableA("KVO_INTERRUPT_AFTER", nullptr);
+    SetEnvironmentVariableA("KVO_FAIL_AT", nullptr);
     SetEnvironmentVariableA("KVO_REGISTRY_LOG", nullptr);
     int result = -1;
     HWND question = nullptr;
@@ -252,6 +281,8 @@ int RunProgram(const Installation& installation, bool setup, int interruptAfter,
     } else {
         if (question)
             PressButton(question, IDYES);
+        if (question && fault.told)
+            *fault.told = AnswerLaterMessage(program, question);
         DWORD exitCode = 0;
         if (program.Wait(60000, &exitCode))
             result = static_cast<int>(exitCode);
@@ -266,16 +297,18 @@ int RunProgram(const Installation& installation, bool setup, int interruptAfter,
 
 // The registry changes of one uninterrupted run, counted from the program's change log.
 int CountedRun(const Installation& installation, bool setup, std::string* log) {
-    EXPECT_EQ(0, RunProgram(installation, setup, 0, false, log));
+    EXPECT_EQ(0, RunProgram(installation, setup, kNoFault, false, log));
     return LineCount(*log);
 }
 
 // The interruption points over 1..count: every one with KVO_INTERRUPT_POINTS=all or when there
-// are few, else 40 (or KVO_INTERRUPT_POINTS) spread evenly, the first and the last among them.
-std::vector<int> Points(int count) {
+// are few, else spread of them (40, or KVO_INTERRUPT_POINTS) spread evenly, the first and the
+// last among them.
+std::vector<int> Points(int count, int spread = 0) {
     const char* wanted = getenv("KVO_INTERRUPT_POINTS");
     bool all = wanted && strcmp(wanted, "all") == 0;
-    int spread = wanted && atoi(wanted) >= 2 ? atoi(wanted) : 40;
+    if (spread < 2)
+        spread = wanted && atoi(wanted) >= 2 ? atoi(wanted) : 40;
     std::vector<int> points;
     if (all || count <= spread) {
         for (int n = 1; n <= count; n++)
@@ -354,12 +387,12 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
     PutBack(seeded);
     ASSERT_TRUE(installation.Stage(program));
     ChooseShellIntegration(0);
-    EXPECT_EQ(0, RunProgram(installation, true, 0));
+    EXPECT_EQ(0, RunProgram(installation, true, kNoFault));
     EXPECT_EQ("KVO template text", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "Data"));
     ChooseShellIntegration(1);
-    EXPECT_EQ(0, RunProgram(installation, true, 0));
+    EXPECT_EQ(0, RunProgram(installation, true, kNoFault));
     EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew", "ItemName")) << "ours replaced it";
-    EXPECT_EQ(0, RunProgram(installation, false, 0));
+    EXPECT_EQ(0, RunProgram(installation, false, kNoFault));
     expectNothingLeft("after shell integration off, then on");
     installation.Clear();
 
@@ -369,9 +402,9 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         // Cut, then setup again to its end, then the uninstall: the same end as without the cut.
         PutBack(seeded);
         ASSERT_TRUE(installation.Stage(program));
-        EXPECT_EQ(99, RunProgram(installation, true, n));
-        EXPECT_EQ(0, RunProgram(installation, true, 0));
-        EXPECT_EQ(0, RunProgram(installation, false, 0));
+        EXPECT_EQ(99, RunProgram(installation, true, {n, 0, nullptr, false}));
+        EXPECT_EQ(0, RunProgram(installation, true, kNoFault));
+        EXPECT_EQ(0, RunProgram(installation, false, kNoFault));
         Snapshot end = TakeSnapshot();
         EXPECT_TRUE(reference == end) << "missing:\n" << Missing(referenceLines, Lines(end)) << "extra:\n"
                                       << Missing(Lines(end), referenceLines);
@@ -382,8 +415,8 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         // whose entry setup wrote before anything else.
         PutBack(seeded);
         ASSERT_TRUE(installation.Stage(program));
-        EXPECT_EQ(99, RunProgram(installation, true, n));
-        EXPECT_EQ(0, RunProgram(installation, false, 0));
+        EXPECT_EQ(99, RunProgram(installation, true, {n, 0, nullptr, false}));
+        EXPECT_EQ(0, RunProgram(installation, false, kNoFault));
         expectNothingLeft("after the uninstall");
         installation.Clear();
     }
@@ -395,13 +428,13 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         bool realScript = IsNtPrefix() && (n == uninstallPoints.front() || n == lastWithEntry);
         PutBack(installed);
         ASSERT_TRUE(installation.Stage(program, kvoTemplate, zipTemplate));
-        EXPECT_EQ(99, RunProgram(installation, false, n));
+        EXPECT_EQ(99, RunProgram(installation, false, {n, 0, nullptr, false}));
         // Either the entry is still there and running it finishes the job, or nothing of the
         // product is left but what the self-removal takes away: the program and its folder.
         bool entryLeft = !UninstallCommand().empty();
         EXPECT_EQ(n < uninstallChanges, entryLeft);
         if (entryLeft) {
-            EXPECT_EQ(0, RunProgram(installation, false, 0, realScript));
+            EXPECT_EQ(0, RunProgram(installation, false, kNoFault, realScript));
         }
         Snapshot end = TakeSnapshot();
         EXPECT_TRUE(reference == end) << "missing:\n" << Missing(referenceLines, Lines(end)) << "extra:\n"
@@ -416,11 +449,69 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         }
         installation.Clear();
     }
+    // The system refuses one change, as it does without the rights. A setup so refused leaves
+    // no extension half taken: the uninstall after it gives every handler back (one refused at
+    // its entry changes nothing at all). An uninstall so refused tells the user and keeps its
+    // entry and files, and run again it finishes the job.
+    if (IsNtPrefix()) {
+        // Without the rights on the NT family neither setup nor the uninstall changes a thing
+        // (the uninstall says so, and that message is answered as its question would be).
+        PutBack(seeded);
+        ASSERT_TRUE(installation.Stage(program));
+        EXPECT_EQ(0, RunProgram(installation, true, {0, 0, nullptr, true}));
+        EXPECT_TRUE(seeded == TakeSnapshot()) << "setup without the rights";
+        PutBack(installed);
+        ASSERT_TRUE(installation.Stage(program, kvoTemplate, zipTemplate));
+        std::string listed = installation.Remaining();
+        EXPECT_EQ(0, RunProgram(installation, false, {0, 0, nullptr, true}));
+        EXPECT_TRUE(installed == TakeSnapshot()) << "the uninstall without the rights";
+        EXPECT_EQ(listed, installation.Remaining());
+        installation.Clear();
+    }
+    const char* faultPoints = getenv("KVO_FAULT_POINTS");
+    int faultSpread = faultPoints ? atoi(faultPoints) : 12;
+    std::vector<int> setupFaults = Points(setupChanges, faultSpread), uninstallFaults = Points(uninstallChanges, faultSpread);
+    for (int n : setupFaults) {
+        SCOPED_TRACE("setup refused change " + Change(setupLog, n));
+        PutBack(seeded);
+        ASSERT_TRUE(installation.Stage(program));
+        EXPECT_EQ(0, RunProgram(installation, true, {0, n, nullptr, false}));
+        if (UninstallCommand().empty()) {
+            EXPECT_TRUE(seeded == TakeSnapshot()) << "setup went on without its entry";
+        } else {
+            EXPECT_EQ(0, RunProgram(installation, false, kNoFault));
+            expectNothingLeft("after the refused setup, uninstalled");
+        }
+        installation.Clear();
+    }
+    int told = 0;
+    for (int n : uninstallFaults) {
+        SCOPED_TRACE("uninstall refused change " + Change(uninstallLog, n));
+        PutBack(installed);
+        ASSERT_TRUE(installation.Stage(program, kvoTemplate, zipTemplate));
+        bool toldUser = false;
+        EXPECT_EQ(0, RunProgram(installation, false, {0, n, &toldUser, false}));
+        EXPECT_EQ(toldUser, !UninstallCommand().empty()) << "told exactly when the entry stayed";
+        if (toldUser) {
+            told++;
+            EXPECT_EQ(0, RunProgram(installation, false, kNoFault));
+        }
+        Snapshot end = TakeSnapshot();
+        EXPECT_TRUE(reference == end) << "missing:\n" << Missing(referenceLines, Lines(end)) << "extra:\n"
+                                      << Missing(Lines(end), referenceLines);
+        handlersLost += LineCount(Missing(previousHandlers, Lines(end)));
+        EXPECT_EQ("", installation.Remaining());
+        installation.Clear();
+    }
+    EXPECT_GT(told, 0) << "no refused change was noticed";
+
     PutBack(seeded);
     EXPECT_EQ(0, handlersLost);
     // The figure that make test prints.
     std::string figure = "setup: " + std::to_string(setupPoints.size()) + " points, uninstall: " +
                          std::to_string(uninstallPoints.size()) + " points, shell integration off then on: 1 run, " +
+                         "a change refused: setup " + std::to_string(setupFaults.size()) + " points, uninstall " +
+                         std::to_string(uninstallFaults.size()) + " points (" + std::to_string(told) + " told), " +
                          std::to_string(handlersLost) + " previous handlers lost (of " +
                          std::to_string(previousHandlers.size()) + " registry lines there before setup)";
     WriteBytes(TestFolder() + "interruption-" + Family() + ".txt", figure + "\n");

@@ -205,10 +205,12 @@ TEST_F(Registry, PathBoundIs236Characters) {
 }
 
 TEST_F(Registry, DeletesAreSilentAndCreateNothing) {
+    int failures = FailedRegistryChanges();
     DeleteRegValue(HKEY_CLASSES_ROOT, In("Ghost"), "Value");
     DeleteRegKey(HKEY_CLASSES_ROOT, In("Ghost"));
     DeleteRegTree(HKEY_CLASSES_ROOT, In("Ghost"));
     EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Ghost")));
+    EXPECT_EQ(failures, FailedRegistryChanges()) << "what is not there is deleted already";
     SetRegText(HKEY_CLASSES_ROOT, In("K"), "A", "1");
     SetRegText(HKEY_CLASSES_ROOT, In("K"), "B", "2");
     DeleteRegValue(HKEY_CLASSES_ROOT, In("K"), "A");
@@ -222,7 +224,9 @@ TEST_F(Registry, DeletesAreSilentAndCreateNothing) {
 
 TEST_F(Registry, DeleteRegKeyFollowsTheFamily) {
     CreateRegKey(HKEY_CLASSES_ROOT, In("Parent\\Child"));
+    int failures = FailedRegistryChanges();
     DeleteRegKey(HKEY_CLASSES_ROOT, In("Parent"));
+    EXPECT_EQ(failures, FailedRegistryChanges()) << "a key kept for its subkeys is no failure";
     if (Family() == "nt")
         EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Parent\\Child")));
     else
@@ -230,6 +234,19 @@ TEST_F(Registry, DeleteRegKeyFollowsTheFamily) {
     DeleteRegKey(HKEY_CLASSES_ROOT, In("Parent\\Child"));
     DeleteRegKey(HKEY_CLASSES_ROOT, In("Parent"));
     EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("Parent")));
+}
+
+// The system refuses a key below a volatile one unless it is volatile too: a real refusal.
+TEST_F(Registry, RefusedChangesAreCounted) {
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, In("Volatile"), 0, nullptr,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegCloseKey(key);
+    int failures = FailedRegistryChanges();
+    WriteRegString(HKEY_CLASSES_ROOT, In("Volatile\\Child"), "A", "1");
+    EXPECT_EQ(failures + 1, FailedRegistryChanges());
+    WriteRegString(HKEY_CLASSES_ROOT, In("Volatile"), "A", "1");
+    EXPECT_EQ(failures + 1, FailedRegistryChanges());
 }
 
 // Three levels of five children each, created in an order that differs from the alphabetical

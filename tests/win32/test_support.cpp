@@ -42,8 +42,11 @@ std::string ClassName(HWND window) {
     return name;
 }
 
+// A sharing violation or access denied: the file of a process that has only just ended. An
+// internal error: Wine's start of the new process did not complete, seen on a loaded machine
+// before the program ran at all.
 bool IsBriefRefusal(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_INTERNAL_ERROR;
 }
 
 bool RunningProgram::Start(const std::string& commandLine, const char* folder) {
