@@ -31,7 +31,8 @@ struct RunningProgram {
 
     // commandLine is the whole command line; folder is the current directory or null. Under
     // Wine a program file whose previous process has only just ended can be refused for a
-    // moment (a sharing violation or access denied): those are tried again for up to 10 s.
+    // moment (a sharing violation or access denied), and on a loaded machine a start can fail
+    // inside Wine's loader (an internal error): those are tried again for up to 10 s.
     // A start that fails is reported as a test failure naming the Win32 error.
     bool Start(const std::string& commandLine, const char* folder = nullptr);
     // Waits for the end; false when it did not end in time.
