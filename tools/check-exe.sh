@@ -11,6 +11,15 @@ allowed_list="$here/win9x-imports.txt"
 max_size=60000
 fail() { echo "$exe: $*" >&2; exit 1; }
 
+# The program starts in its own start-up code (src/driver/startup_win32.cpp), without the
+# compiler runtime's, which is what applies pseudo-relocations: data that the code took from a
+# DLL without an import declaration would stay unrelocated. The link map shows there is none.
+map="${exe%.exe}.map"
+if [ -f "$map" ]; then
+  grep -Eq '0x0+ +__rt_psrelocs_size = ' "$map" ||
+    fail "the link made runtime pseudo-relocations, which nothing applies (see $map)"
+fi
+
 size=$(stat -c %s "$exe")
 [ "$size" -le "$max_size" ] || fail "$size bytes, over $max_size"
 headers=$(i686-w64-mingw32-objdump -p "$exe")
