@@ -53,7 +53,7 @@ for word in KVO_INTERRUPT_AFTER KVO_REGISTRY_LOG; do
   ! grep -qaF "$word" "$exe" || fail "holds $word: the test build's interruption point was shipped"
 done
 
-# The resources the program loads: three dialogs, the icon, the string table 5101-5112 (string
+# The resources the program loads: three dialogs, the icon, the string table 5101-5114 (string
 # blocks 319 and 320 hold ids 5088-5103 and 5104-5119) and the manifest.
 resources=$(wrestool -l "$exe")
 for want in "--type=5 --name='SETUPDLG'" "--type=5 --name='CONTEXTITEMS'" "--type=5 --name='DONEDLG'" \

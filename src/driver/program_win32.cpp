@@ -1,5 +1,6 @@
 #include <string.h>
 
+#include "driver/files_in_use.h"
 #include "driver/program.h"
 #include "lang/message_text.h"
 #include "support/format_text.h"
@@ -14,11 +15,15 @@ void ShowManualDeletionWarning() {
     char programPath[1024];
     GetProgramPath(programPath);  // empty when it cannot be had whole
 
-    // 5105, a line break, then 5106 with the program path; cut to the buffer, never overrun.
-    // Translated messages are data: their "%s" is filled without handing them to printf.
+    // Still there after the script's tries: in use, so it goes at the next restart, and the
+    // notice says so; only when that cannot be arranged is it to be deleted by hand.
+    bool atRestart = DeleteProgramAtRestart(programPath);
+    // 5105, a line break, then 5114, or 5106 with the program path; cut to the buffer, never
+    // overrun. Translated messages are data: their "%s" is filled without handing them to printf.
     char text[512];
     FormatWithText(text, sizeof(text), "%s\n", MessageText(5105));
     size_t used = strlen(text);
-    FormatWithText(text + used, static_cast<int>(sizeof(text) - used), MessageText(5106), programPath);
+    FormatWithText(text + used, static_cast<int>(sizeof(text) - used), MessageText(atRestart ? 5114 : 5106),
+                   programPath);
     MessageBoxA(nullptr, text, MessageText(5104), MB_ICONINFORMATION | MB_SETFOREGROUND);
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "driver/files_in_use.h"
 #include "driver/program.h"
 #include "driver/removal_script.h"
 #include "driver/uninstall_list.h"
@@ -226,6 +227,12 @@ void UninstallProduct() {
         MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);
         return;
     }
+    // A running archiver would keep its files: nothing changes until it has been closed.
+    if (!ProgramsClosed(list, folder, programPath)) {
+        if (list)
+            fclose(list);
+        return;
+    }
     if (RegKeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey))
         WriteRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 1);
 
@@ -241,6 +248,7 @@ void UninstallProduct() {
     DeleteHelpIndexFiles();
     if (list) {
         DeleteListedFiles(list, folder);
+        DeleteFilesInUseAtRestart(list, folder, programPath);
         fclose(list);
         DeleteFileA(listName);
     }

@@ -9,7 +9,7 @@ enum { MessageRingSize = 8, MessageCapacity = 256 };
 static char messageRing[MessageRingSize][MessageCapacity];
 static int ringPosition;
 
-bool IsFormatMessage(int id) { return id == 5106 || id == 5108; }
+bool IsFormatMessage(int id) { return id == 5106 || id == 5108 || id == 5113; }
 
 void LoadBuiltInMessage(int id, char* buffer, int capacity, bool programOnly) {
     buffer[0] = '\0';

@@ -14,8 +14,10 @@
 #define IDS_ZIP_CLASS        5110
 #define IDS_RECOVERY_CLASS   5111
 #define IDS_HOME_PAGE        5112
-#define IDS_NEED_ADMIN       5117
-#define IDS_NOT_ALL_RESTORED 5118
+#define IDS_PROGRAM_IN_USE   5113
+#define IDS_DELETED_AT_RESTART 5114
+#define IDS_NEED_ADMIN       5115
+#define IDS_NOT_ALL_RESTORED 5116
 
 // Controls shared by several dialogs.
 #define IDC_HELP_BUTTON 9

@@ -5,11 +5,19 @@
 #include <gtest/gtest.h>
 
 #include "lang/lookup_key.h"
+#include "test_helpers.h"
 #include "test_support.h"
 
 namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// The warning runs start the tree's own program, which would leave itself to the restart: with
+// that made to fail, it keeps its name and asks for deletion by hand.
+struct RestartDeletionsBlocked {
+    RestartDeletionsBlocked() { uninstall_tests::BlockRestartDeletions(); }
+    ~RestartDeletionsBlocked() { uninstall_tests::ClearRestartDeletions(); }
+};
 
 TEST(Program, WaitSleepsTwoSecondsAndExitsZero) {
     RunningProgram program;
@@ -23,6 +31,7 @@ TEST(Program, WaitSleepsTwoSecondsAndExitsZero) {
 }
 
 TEST(Program, WarningNamesTheProgramFile) {
+    RestartDeletionsBlocked blocked;
     RunningProgram program;
     ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /warning"));
     HWND box = program.WaitForDialog(20000);
@@ -38,6 +47,7 @@ TEST(Program, WarningNamesTheProgramFile) {
 }
 
 TEST(Program, WaitThenWarningInThatOrder) {
+    RestartDeletionsBlocked blocked;
     RunningProgram program;
     ASSERT_TRUE(program.Start(Quoted(ProgramPath()) + " /wait /warning"));
     HWND box = program.WaitForDialog(20000);
@@ -61,6 +71,7 @@ TEST(Program, NoArgumentsAsksToUninstall) {
 }
 
 TEST(Program, WarningIsCutToItsBuffer) {
+    RestartDeletionsBlocked blocked;
     // Long translations of 5105 and 5106 and a long program path together exceed 512 bytes.
     std::string folder = TestFolder() + "warning " + std::string(150, 'w');
     CreateDirectoryA(folder.c_str(), nullptr);

@@ -115,4 +115,41 @@ inline void DeleteTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
+// Deletions waiting for the restart: the NT family keeps them in this value, the older systems
+// in WININIT.INI of the Windows folder (renamed to wininit.bak once done).
+const char SessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const char PendingValue[] = "PendingFileRenameOperations";
+
+inline std::string WindowsFile(const char* name) {
+    char folder[MAX_PATH];
+    GetWindowsDirectoryA(folder, sizeof(folder));
+    return std::string(folder) + "\\" + name;
+}
+
+// So that no test leaves a deletion behind for a later restart.
+inline void ClearRestartDeletions() {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueA(key, PendingValue);
+        RegCloseKey(key);
+    }
+    RemoveDirectoryA(WindowsFile("WININIT.INI").c_str());
+    DeleteFileA(WindowsFile("WININIT.INI").c_str());
+    DeleteFileA(WindowsFile("wininit.bak").c_str());
+}
+
+// Makes every deletion at the restart fail, on both families: the value with a type that is not
+// a list, and a folder where WININIT.INI would be.
+inline void BlockRestartDeletions() {
+    ClearRestartDeletions();
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, SessionManagerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        DWORD zero = 0;
+        RegSetValueExA(key, PendingValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof(zero));
+        RegCloseKey(key);
+    }
+    CreateDirectoryA(WindowsFile("WININIT.INI").c_str(), nullptr);
+}
+
 }  // namespace uninstall_tests

@@ -79,6 +79,49 @@ bool WaitUntil(Condition condition, DWORD timeoutMs) {
     return condition();
 }
 
+// Whether another process holds a file so that it cannot be written (a running program, a
+// loaded library).
+bool HeldOpen(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+std::string ShortPath(const std::string& path) {
+    char name[MAX_PATH] = "";
+    GetShortPathNameA(path.c_str(), name, sizeof(name));
+    return name;
+}
+
+// The deletions waiting for the restart as the system keeps them: on the NT family the entries
+// of the value, "|" for each terminator; on the older systems the text of WININIT.INI.
+std::string RestartDeletions() {
+    if (!IsNtPrefix())
+        return ReadBytes(WindowsFile("WININIT.INI"));
+    std::string bytes;
+    DWORD type = 0;
+    if (!GetRegValue(HKEY_LOCAL_MACHINE, SessionManagerKey, PendingValue, &type, &bytes) || type != REG_MULTI_SZ)
+        return "<none>";
+    std::replace(bytes.begin(), bytes.end(), '\0', '|');
+    return bytes;
+}
+
+// What RestartDeletions gives for deletions of these paths, in this order.
+std::string ExpectedDeletions(const std::vector<std::string>& paths) {
+    std::string expected = IsNtPrefix() ? "" : "[rename]\r\n";
+    for (const std::string& path : paths)
+        expected += IsNtPrefix() ? "\\??\\" + path + "||" : "NUL=" + path + "\r\n";
+    return expected + (IsNtPrefix() ? "|" : "");
+}
+
+// What a restart does, through Wine's own: the pending operations and WININIT.INI.
+void Restart() {
+    RunningProgram boot;
+    ASSERT_TRUE(boot.Start("wineboot.exe -r"));
+    EXPECT_TRUE(boot.Wait(60000)) << "wineboot -r did not end";
+}
+
 class Uninstall : public ::testing::Test {
 protected:
     std::string folder = InstallFolder;
@@ -115,6 +158,7 @@ protected:
     }
 
     void Clean() {
+        ClearRestartDeletions();
         DeleteTree(folder);
         DeleteFileA(script.c_str());
         DeleteFileA(probeRecord.c_str());
@@ -412,6 +456,80 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     EXPECT_NE(std::string::npos, record.find(started)) << record;
     EXPECT_NE(std::string::npos, record.find("\n" + std::string(OutsideFolder) + "\n")) << record;
     EXPECT_FALSE(Exists("Uninstall.lst"));
+}
+
+TEST_F(Uninstall, FileInUseIsDeletedAtTheRestart) {
+    Folder("ext");
+    std::string library = folder + "\\ext\\kvoext.dll";
+    ASSERT_TRUE(CopyFileA((TestFolder() + "fixtures\\only_done_dialog.dll").c_str(), library.c_str(), FALSE));
+    File("Kvo.txt");
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "ext\r\next\\kvoext.dll\r\nKvo.txt\r\nuninstall.exe\r\n"));
+    std::string shortLibrary = ShortPath(library);
+    // Explorer keeps the shell extension loaded.
+    RunningProgram explorer;
+    ASSERT_TRUE(explorer.Start("\"" + TestFolder() + "holder.exe\" \"" + library + "\""));
+    ASSERT_TRUE(WaitUntil([&] { return HeldOpen(library); }, 10000));
+
+    std::string texts = Run({IDYES, IDOK});
+    EXPECT_NE(std::string::npos, texts.find(Ansi("部分檔案仍在使用中，將於 Windows 重新啟動時刪除。"))) << texts;
+    EXPECT_FALSE(Exists("Kvo.txt"));
+    // The NT family: moved aside, so that a new installation before the restart keeps its own
+    // file; then the folders, innermost first. 95/98/Me: the file alone, by its short path.
+    std::string aside = library + ".~0";
+    if (IsNtPrefix()) {
+        EXPECT_TRUE(PathExists(aside));
+        EXPECT_EQ(ExpectedDeletions({aside, folder + "\\ext", folder}), RestartDeletions());
+    } else {
+        EXPECT_EQ(ExpectedDeletions({shortLibrary}), RestartDeletions());
+    }
+    FinishSelfRemoval(false);
+    TerminateProcess(explorer.info.hProcess, 0);
+    ASSERT_TRUE(explorer.Wait(10000));
+    Restart();
+    EXPECT_FALSE(PathExists(library));
+    EXPECT_FALSE(PathExists(aside));
+    EXPECT_EQ(!IsNtPrefix(), PathExists(folder + "\\ext")) << "95/98/Me keep the folders";
+    EXPECT_EQ(!IsNtPrefix(), PathExists(folder));
+}
+
+TEST_F(Uninstall, RunningArchiverIsAskedToBeClosed) {
+    std::string archiver = folder + "\\Krelvo.exe";
+    ASSERT_TRUE(CopyFileA((TestFolder() + "holder.exe").c_str(), archiver.c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "Krelvo.exe\r\nuninstall.exe\r\n"));
+    Register();
+    std::vector<std::string> before, after;
+    ListTree(folder, before);
+    auto dump = [] { return DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") + DumpRegTree(HKEY_LOCAL_MACHINE, UninstallKey); };
+    std::string registry = dump();
+    std::vector<std::string> registered = Registrations();
+    RunningProgram running;
+    ASSERT_TRUE(running.Start("\"" + archiver + "\""));
+    ASSERT_TRUE(WaitUntil([&] { return HeldOpen(archiver); }, 10000));
+
+    // Retry asks again while the archiver runs; Cancel leaves everything as it was.
+    std::string question = archiver + Ansi(" 正在使用中。請先關閉它，再按「重試」。") + "\n";
+    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo") + "\n" + question + question, Run({IDYES, IDRETRY, IDCANCEL}));
+    ListTree(folder, after);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(registered, Registrations());
+    EXPECT_EQ(registry, dump());
+    EXPECT_FALSE(PathExists(script));
+    TerminateProcess(running.info.hProcess, 0);
+}
+
+// The script runs the program with /warning when its tries to delete the program file failed.
+TEST_F(Uninstall, WarningRunLeavesTheProgramToTheRestart) {
+    std::string shortProgram = ShortPath(program);
+    RunningProgram running;
+    ASSERT_TRUE(running.Start("\"" + program + "\" /warning"));
+    EXPECT_EQ(Ansi("解除安裝完成\n部分檔案仍在使用中，將於 Windows 重新啟動時刪除。"), AnswerBox(running, IDOK));
+    ASSERT_TRUE(running.Wait(20000));
+    if (IsNtPrefix())
+        EXPECT_EQ(ExpectedDeletions({program + ".~0", folder}), RestartDeletions());
+    else
+        EXPECT_EQ(ExpectedDeletions({shortProgram}), RestartDeletions());
+    Restart();
+    EXPECT_FALSE(PathExists(IsNtPrefix() ? folder : program));
 }
 
 TEST(UninstallEntry, NamesTheProgramQuoted) {
