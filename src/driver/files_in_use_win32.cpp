@@ -69,7 +69,8 @@ static bool DeleteAtRestart(const char* path, const char* folder) {
         reinterpret_cast<WindowsFolderFunction>(Kernel32Function("GetWindowsDirectoryA"));
     char name[1024];
     char ini[1024 + 12];
-    // Both are in the kernel of every one of 95, 98 and Me.
+    if (!shortPath || !windows)
+        return false;
     DWORD n = shortPath(path, name, sizeof(name));
     UINT w = windows(ini, 1024);
     // Unsigned: 0, a failure, becomes the largest value.
