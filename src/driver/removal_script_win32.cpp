@@ -51,8 +51,10 @@ static const BYTE Inherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 // A SID: revision, count of subauthorities, authority 5 (NT) big-endian, the subauthorities.
 static FolderAcl folderAcl = {
     {ACL_REVISION, 0, sizeof(FolderAcl), 3, 0},
-    {ACCESS_ALLOWED_ACE_TYPE, Inherited, 8 + 16}, FILE_ALL_ACCESS, {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0},
-    {ACCESS_ALLOWED_ACE_TYPE, Inherited, 8 + 12}, FILE_ALL_ACCESS, {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},
+    {ACCESS_ALLOWED_ACE_TYPE, Inherited, 8 + 16}, FILE_ALL_ACCESS,
+    {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0},
+    {ACCESS_ALLOWED_ACE_TYPE, Inherited, 8 + 12}, FILE_ALL_ACCESS,
+    {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},
     {ACCESS_ALLOWED_ACE_TYPE, Inherited, 0}, FILE_ALL_ACCESS, {0},
 };
 // As InitializeSecurityDescriptor and SetSecurityDescriptorDacl make it.

@@ -62,13 +62,13 @@ std::string DaclText(const std::string& path) {
     static BYTE descriptor[4096];
     DWORD needed = 0;
     char* text = nullptr;
-    if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed) ||
-        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
-                                                              &text, nullptr))
+    const DWORD dacl = DACL_SECURITY_INFORMATION;
+    if (!GetFileSecurityA(path.c_str(), dacl, descriptor, sizeof(descriptor), &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, dacl, &text, nullptr))
         return "<no DACL>";
-    std::string dacl = text;
+    std::string result = text;
     LocalFree(text);
-    return dacl;
+    return result;
 }
 
 // Every path below a folder with its attributes, sorted: the state "nothing changed" compares.
@@ -383,8 +383,8 @@ TEST_F(UninstallGerman, RemovesItselfWhereAnsiAndOemCodePagesDiffer) {
     script = FindScript();
     std::string bytes = ReadBytes(script);
     EXPECT_NE(std::string::npos, bytes.find("rd \"C:\\Program Files\\Krelvo \x9A" "bersicht\"\r\n")) << bytes;
-    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\" + script.substr(temp.size() + 1) + "\""))
-        << bytes;
+    const std::string name = script.substr(temp.size() + 1);
+    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\" + name + "\"")) << bytes;
 }
 
 TEST_F(Uninstall, HostileListDeletesNothingOutsideTheFolder) {
