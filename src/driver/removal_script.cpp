@@ -70,11 +70,16 @@ int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* 
 }
 
 bool ComposeInterpreterCommand(char* commandLine, int capacity, bool ntFamily, const char* comspec,
-                               const char* scriptPath) {
+                               const char* scriptPath, const char* scriptFolder) {
     ScriptText out = {commandLine, capacity, 0, false};
     Append(out, comspec);
     Append(out, ntFamily ? " /c \"\"" : " /c \"");
     Append(out, scriptPath);
+    // Parsed before the script runs, and run once it has ended and its file is closed.
+    if (scriptFolder) {
+        Append(out, "\" & rd \"");
+        Append(out, scriptFolder);
+    }
     Append(out, ntFamily ? "\"\"" : "\"");
     AppendByte(out, '\0');
     return !out.overflow;

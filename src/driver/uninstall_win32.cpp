@@ -75,92 +75,6 @@ static void DeleteListedFiles(FILE* list, const char* folder) {
     }
 }
 
-// Whether a path (below 1024 bytes) names the same file when its OEM form is read back in the
-// OEM code page. A character that the OEM code page lacks becomes "?" or a look-alike, and
-// the script would then name some other file.
-static bool ReadsTheSameInOem(const char* path) {
-    char oem[1024];
-    WCHAR ansiWide[1024];
-    WCHAR oemWide[1024];
-    int length = lstrlenA(path);
-    if (length == 0 || length >= static_cast<int>(sizeof(oem)))
-        return length == 0;
-    CharToOemBuffA(path, oem, static_cast<DWORD>(length));
-    int a = MultiByteToWideChar(CP_ACP, 0, path, length, ansiWide, 1024);
-    int o = MultiByteToWideChar(CP_OEMCP, 0, oem, length, oemWide, 1024);
-    return a > 0 && a == o && memcmp(ansiWide, oemWide, a * sizeof(WCHAR)) == 0;
-}
-
-// Writes the script; false when its file cannot be created or written whole.
-static bool WriteRemovalScript(const char* scriptPath, const char* programPath) {
-    char folder[1024];
-    DWORD n = GetCurrentDirectoryA(sizeof(folder), folder);
-    if (n == 0 || n >= sizeof(folder))
-        return false;
-    static char script[RemovalScriptSize];
-    int length = ComposeRemovalScript(script, sizeof(script), NtMajorVersion() != 0, programPath,
-                                      folder, scriptPath);
-    if (length < 0)
-        return false;
-    // The interpreter reads a batch file in the OEM code page, not the ANSI one the paths are
-    // in: where the two differ (1252 and 850, 1251 and 866) every non-ASCII character would
-    // make the lines miss their files. The script's text is converted unless a path cannot be
-    // said in the OEM code page; on code page 950 the bytes stay as they are.
-    if (ReadsTheSameInOem(programPath) && ReadsTheSameInOem(folder) && ReadsTheSameInOem(scriptPath))
-        CharToOemBuffA(script, script, static_cast<DWORD>(length));
-    // Binary: the bytes go out exactly as composed, CR LF included.
-    HANDLE file = CreateFileA(scriptPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    BOOL ok = WriteFile(file, script, static_cast<DWORD>(length), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == static_cast<DWORD>(length);
-}
-
-// Starts the interpreter on the script: hidden on the NT family; detached with its standard
-// handles on NUL on the older systems.
-static void StartRemovalScript(const char* scriptPath) {
-    char comspec[1024];
-    memset(comspec, 0, sizeof(comspec));
-    DWORD n = GetEnvironmentVariableA("COMSPEC", comspec, sizeof(comspec));
-    if (n >= sizeof(comspec))
-        comspec[0] = '\0';
-    bool ntFamily = NtMajorVersion() != 0;
-    char commandLine[InterpreterCommandSize];
-    if (!ComposeInterpreterCommand(commandLine, sizeof(commandLine), ntFamily, comspec, scriptPath))
-        return;
-
-    STARTUPINFOA startup;
-    memset(&startup, 0, sizeof(startup));
-    startup.cb = sizeof(startup);
-    HANDLE nul = INVALID_HANDLE_VALUE;
-    if (ntFamily) {
-        startup.dwFlags = STARTF_USESHOWWINDOW;
-        startup.wShowWindow = SW_HIDE;
-    } else {
-        // Inheritable, or the interpreter would receive handle values that mean nothing to it.
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-        nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = nul;
-        startup.hStdOutput = nul;
-        startup.hStdError = nul;
-    }
-    // The interpreter inherits the parent folder as its current directory, so the program
-    // folder is nobody's current directory when the script removes it.
-    SetCurrentDirectoryA("..");
-    PROCESS_INFORMATION process;
-    if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, TRUE, ntFamily ? 0 : DETACHED_PROCESS,
-                       nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    if (nul != INVALID_HANDLE_VALUE)
-        CloseHandle(nul);
-}
-
 // A change failed, so the uninstall stopped with the entry in place: running it again finishes.
 static void ShowNotAllRemoved() {
     MessageBoxA(nullptr, MessageText(IDS_NOT_ALL_RESTORED), MessageText(IDS_UNINSTALL_TITLE),
@@ -263,13 +177,9 @@ void UninstallProduct() {
     }
 
     char scriptPath[1024];
-    const char scriptName[] = "Uninstall_Kvo.Bat";
-    DWORD tempLength = GetTempPathA(sizeof(scriptPath), scriptPath);
-    if (tempLength == 0 || tempLength + sizeof(scriptName) > sizeof(scriptPath))
+    char scriptFolder[1024];
+    if (!WriteRemovalScript(scriptPath, scriptFolder, programPath))
         return;
-    memcpy(scriptPath + tempLength, scriptName, sizeof(scriptName));
-    if (!WriteRemovalScript(scriptPath, programPath))
-        return;
-    StartRemovalScript(scriptPath);
+    StartRemovalScript(scriptPath, scriptFolder);
     ExitProcess(0);
 }

@@ -15,3 +15,7 @@ void OpenAsDesktopUser(const char* file);
 // Whether the process runs as this process's user (their tokens' user SIDs are equal). False
 // when either token cannot be read, as on 95 to Me.
 bool ProcessRunsAsThisUser(DWORD processId);
+
+// One class of a process's token information (TokenUser, ...) into size bytes. False when the
+// token cannot be read, as on 95 to Me, which lack the functions.
+bool ReadProcessToken(HANDLE process, int informationClass, void* buffer, DWORD size);

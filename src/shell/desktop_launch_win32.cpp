@@ -25,8 +25,7 @@ static void* SystemFunction(const char* module, const char* name) {
     return library ? reinterpret_cast<void*>(GetProcAddress(library, name)) : nullptr;
 }
 
-// One class of a process's token information, into size bytes.
-static bool ReadProcessToken(HANDLE process, int informationClass, void* buffer, DWORD size) {
+bool ReadProcessToken(HANDLE process, int informationClass, void* buffer, DWORD size) {
     typedef BOOL(WINAPI * OpenTokenCall)(HANDLE, DWORD, HANDLE*);
     typedef BOOL(WINAPI * TokenInformationCall)(HANDLE, int, void*, DWORD, DWORD*);
     OpenTokenCall openToken =

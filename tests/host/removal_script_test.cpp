@@ -105,19 +105,23 @@ TEST(RemovalScript, InterpreterCommand) {
     char line[InterpreterCommandSize];
     // Older systems: the script path in one pair of quotes.
     ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), false, "C:\\WINDOWS\\COMMAND.COM",
-                                          "C:\\Temp Dir\\Uninstall_Kvo.Bat"));
-    EXPECT_STREQ("C:\\WINDOWS\\COMMAND.COM /c \"C:\\Temp Dir\\Uninstall_Kvo.Bat\"", line);
-    // NT family: doubled, so that cmd.exe keeps one pair around "Jo (Admin) & Co".
+                                          "C:\\Temp Dir\\Kvo0A1B2C3D.Bat", nullptr));
+    EXPECT_STREQ("C:\\WINDOWS\\COMMAND.COM /c \"C:\\Temp Dir\\Kvo0A1B2C3D.Bat\"", line);
+    // NT family: doubled, so that cmd.exe keeps one pair around "Jo (Admin) & Co"; once the
+    // script has ended, its folder goes.
     ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), true, "C:\\windows\\system32\\cmd.exe",
-                                          "C:\\Jo (Admin) & Co\\Uninstall_Kvo.Bat"));
-    EXPECT_STREQ("C:\\windows\\system32\\cmd.exe /c \"\"C:\\Jo (Admin) & Co\\Uninstall_Kvo.Bat\"\"", line);
+                                          "C:\\Jo (Admin) & Co\\Kvo0A1B2C3D\\Uninstall_Kvo.Bat",
+                                          "C:\\Jo (Admin) & Co\\Kvo0A1B2C3D"));
+    EXPECT_STREQ("C:\\windows\\system32\\cmd.exe /c \"\"C:\\Jo (Admin) & Co\\Kvo0A1B2C3D\\Uninstall_Kvo.Bat\""
+                 " & rd \"C:\\Jo (Admin) & Co\\Kvo0A1B2C3D\"\"",
+                 line);
     // No COMSPEC: the line begins with " /c" and the start fails later, as it would anyway.
-    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), false, "", "C:\\T\\s.bat"));
+    ASSERT_TRUE(ComposeInterpreterCommand(line, sizeof(line), false, "", "C:\\T\\s.bat", nullptr));
     EXPECT_STREQ(" /c \"C:\\T\\s.bat\"", line);
     std::string longest(1023, 'p');
-    EXPECT_TRUE(ComposeInterpreterCommand(line, sizeof(line), true, longest.c_str(), longest.c_str()));
+    EXPECT_TRUE(ComposeInterpreterCommand(line, sizeof(line), true, longest.c_str(), longest.c_str(), longest.c_str()));
     char small[16];
-    EXPECT_FALSE(ComposeInterpreterCommand(small, sizeof(small), false, "cmd.exe", "C:\\T\\s.bat"));
+    EXPECT_FALSE(ComposeInterpreterCommand(small, sizeof(small), false, "cmd.exe", "C:\\T\\s.bat", nullptr));
 }
 
 }  // namespace

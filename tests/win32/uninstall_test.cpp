@@ -5,6 +5,7 @@
 // interpreter records how it was started and the script's bytes are checked instead.
 #include <windows.h>
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -36,6 +37,38 @@ std::string TempFolder() {
     char path[MAX_PATH];
     GetTempPathA(sizeof(path), path);
     return path;
+}
+
+// What the uninstall names its script in a temporary folder (given with its backslash): "Kvo"
+// and eight hex digits, a folder on the NT family, a file with ".Bat" on the older systems.
+std::vector<std::string> ScriptEntries(const std::string& tempFolder) {
+    std::vector<std::string> entries;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((tempFolder + "Kvo*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        std::string name = found.cFileName;
+        if (name.compare(0, 3, "Kvo") == 0 && name.find_first_not_of("0123456789ABCDEF", 3) >= 11 &&
+            name.size() == (IsNtPrefix() ? 11u : 15u) && name.compare(11, 4, IsNtPrefix() ? "" : ".Bat") == 0)
+            entries.push_back(tempFolder + name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+// A file's or folder's DACL in the security descriptor language.
+std::string DaclText(const std::string& path) {
+    static BYTE descriptor[4096];
+    DWORD needed = 0;
+    char* text = nullptr;
+    const DWORD dacl = DACL_SECURITY_INFORMATION;
+    if (!GetFileSecurityA(path.c_str(), dacl, descriptor, sizeof(descriptor), &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, dacl, &text, nullptr))
+        return "<no DACL>";
+    std::string result = text;
+    LocalFree(text);
+    return result;
 }
 
 // Every path below a folder with its attributes, sorted: the state "nothing changed" compares.
@@ -127,7 +160,7 @@ protected:
     std::string folder = InstallFolder;
     std::string program = folder + "\\uninstall.exe";
     std::string temp;  // the program's temporary folder when not the usual one
-    std::string script = TempFolder() + "Uninstall_Kvo.Bat";
+    std::string script;  // the script the run wrote, once FindScript has found it
     std::string probeRecord = TempFolder() + "kvo-probe.txt";
     bool useProbe = !IsNtPrefix();
     std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
@@ -151,16 +184,29 @@ protected:
     // Gives the program a temporary folder of its own (below C:\users, as a profile's is).
     void UseTempFolder(const std::string& path) {
         temp = path;
-        script = path + "\\Uninstall_Kvo.Bat";
         for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
             CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
         CreateDirectoryA(path.c_str(), nullptr);
     }
 
+    // The temporary folder the program gets, with its backslash.
+    std::string ProgramTemp() { return temp.empty() ? TempFolder() : temp + "\\"; }
+
+    // The script of the run: the one new name in the temporary folder; on the NT family the
+    // script inside that folder.
+    std::string FindScript() {
+        std::vector<std::string> entries = ScriptEntries(ProgramTemp());
+        EXPECT_EQ(1u, entries.size()) << "not one script in " << ProgramTemp();
+        if (entries.size() != 1)
+            return "<no script>";
+        return IsNtPrefix() ? entries[0] + "\\Uninstall_Kvo.Bat" : entries[0];
+    }
+
     void Clean() {
         ClearRestartDeletions();
         DeleteTree(folder);
-        DeleteFileA(script.c_str());
+        for (const std::string& entry : ScriptEntries(TempFolder()))
+            DeleteTree(entry);
         DeleteFileA(probeRecord.c_str());
         for (const char* name : {"\\sibling.txt", "\\x1", "\\x2", "\\x3"}) {
             DeleteFileA((std::string(OutsideFolder) + name).c_str());
@@ -274,16 +320,18 @@ protected:
     }
 
     // After a confirmed uninstall: on the NT family, the real interpreter runs the script (it
-    // waits two seconds for the program first); on the 98 prefix, the stand-in's record and
-    // the script's bytes are checked.
+    // waits two seconds for the program first), which takes its own folder along; on the 98
+    // prefix, the stand-in's record and the script's bytes are checked.
     void FinishSelfRemoval(bool folderEmptied) {
         if (!useProbe) {
-            EXPECT_TRUE(WaitUntil([&] { return !PathExists(script) && !PathExists(program); }, 40000))
+            EXPECT_TRUE(WaitUntil([&] { return ScriptEntries(ProgramTemp()).empty() && !PathExists(program); },
+                                  40000))
                 << "the self-removal script did not finish";
             EXPECT_EQ(folderEmptied, !PathExists(folder));
             return;
         }
         EXPECT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+        script = FindScript();
         EXPECT_EQ(ExpectedScript(), ReadBytes(script));
     }
 };
@@ -309,6 +357,13 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     // A profile folder whose name the interpreter would split unless the script's path is
     // quoted so that it keeps its quotes.
     UseTempFolder("C:\\users\\Jo (Admin) & Co\\Temp");
+    // A file, and a hard link to it where the script once went: an uninstall running as SYSTEM,
+    // in C:\Windows\Temp, would write through it into any file of the system.
+    const std::string victim = temp + "\\victim.txt", planted = temp + "\\Uninstall_Kvo.Bat";
+    ASSERT_TRUE(WriteBytes(victim, "not ours"));
+    ASSERT_TRUE(CreateHardLinkA(planted.c_str(), victim.c_str(), nullptr));
+    std::vector<std::string> tempBefore, tempAfter;
+    ListTree(temp, tempBefore);
     // Folders before their contents, a missing entry, trailing blanks, CR LF and LF endings.
     File("Uninstall.lst");
     ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst",
@@ -336,6 +391,13 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     EXPECT_EQ(std::vector<std::string>(), left);
     EXPECT_TRUE(PathExists(std::string(OutsideFolder) + "\\sibling.txt"));
     FinishSelfRemoval(true);
+    EXPECT_EQ("not ours", ReadBytes(victim));
+    EXPECT_EQ("not ours", ReadBytes(planted));
+    // Nothing else in the temporary folder changed; the stand-in leaves the script there.
+    if (useProbe)
+        DeleteFileA(script.c_str());
+    ListTree(temp, tempAfter);
+    EXPECT_EQ(tempBefore, tempAfter);
 }
 
 // A German system: ANSI code page 1252 for the paths, OEM code page 850 in which the
@@ -362,9 +424,11 @@ TEST_F(UninstallGerman, RemovesItselfWhereAnsiAndOemCodePagesDiffer) {
     // The stand-in interpreter: the script holds the paths in code page 850, where "\x9A" is
     // "Ü" and "\x81" is "ü".
     ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+    script = FindScript();
     std::string bytes = ReadBytes(script);
     EXPECT_NE(std::string::npos, bytes.find("rd \"C:\\Program Files\\Krelvo \x9A" "bersicht\"\r\n")) << bytes;
-    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\Uninstall_Kvo.Bat\"")) << bytes;
+    const std::string name = script.substr(temp.size() + 1);
+    EXPECT_NE(std::string::npos, bytes.find("del \"C:\\users\\J\x81rgen\\Temp\\" + name + "\"")) << bytes;
 }
 
 TEST_F(Uninstall, HostileListDeletesNothingOutsideTheFolder) {
@@ -403,7 +467,7 @@ TEST_F(Uninstall, AnsweredNoChangesNothing) {
     ListTree(folder, after);
     EXPECT_EQ(before, after);
     EXPECT_EQ(registered, Registrations());
-    EXPECT_FALSE(PathExists(script));
+    EXPECT_EQ(std::vector<std::string>(), ScriptEntries(ProgramTemp()));
 }
 
 TEST_F(Uninstall, MissingListChangesNothing) {
@@ -420,7 +484,7 @@ TEST_F(Uninstall, MissingListChangesNothing) {
     ListTree(folder, after);
     EXPECT_EQ(before, after);
     EXPECT_EQ(registered, Registrations());
-    EXPECT_FALSE(PathExists(script));
+    EXPECT_EQ(std::vector<std::string>(), ScriptEntries(ProgramTemp()));
 
     // An uninstall cut off after it had deleted the list, run again from its entry, whose
     // mark says that it had begun: it finishes what is left. A copy that the entry does not
@@ -444,12 +508,25 @@ TEST_F(Uninstall, InterpreterStartedFromTheParentFolder) {
     ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "\r\n"));
     Run({IDYES});
     ASSERT_TRUE(WaitUntil([&] { return PathExists(probeRecord); }, 15000)) << "no interpreter started";
+    script = FindScript();
     EXPECT_EQ(ExpectedScript(), ReadBytes(script));
+    // NT family: the script's own new folder, which only the Administrators, SYSTEM and the
+    // account of the uninstall may enter. Wine keeps no descriptor given at creation: it turns
+    // the DACL into Unix permissions (the owner's alone: the groups have no Unix counterpart)
+    // and reports a DACL made from them, SYSTEM and the owner (Wine's one account), unprotected.
+    // What it can show is that no one else is let in: a folder made without the descriptor
+    // also lets in Everyone (WD).
+    if (IsNtPrefix()) {
+        EXPECT_EQ("D:(A;OICI;FA;;;SY)(A;OICI;FA;;;S-1-5-21-0-0-0-1000)",
+                  DaclText(script.substr(0, script.rfind('\\'))));
+    }
     std::string record = ReadBytes(probeRecord);
     std::string probe = TestFolder() + "interpreter_probe.exe";
-    // The NT family's interpreter drops one pair of quotes around the script path, so it gets two.
-    std::string quote = IsNtPrefix() ? "\"\"" : "\"";
-    EXPECT_EQ(probe + " /c " + quote + script + quote + "\n", record.substr(0, record.find('\n') + 1));
+    // The NT family's interpreter drops one pair of quotes around the script path, so it gets
+    // two, and removes the script's folder after the script.
+    std::string line = IsNtPrefix() ? "\"\"" + script + "\" & rd \"" + script.substr(0, script.rfind('\\')) + "\"\""
+                                    : "\"" + script + "\"";
+    EXPECT_EQ(probe + " /c " + line + "\n", record.substr(0, record.find('\n') + 1));
     // NT family: hidden (STARTF_USESHOWWINDOW, SW_HIDE). Older: standard handles on NUL, a
     // character device (STARTF_USESTDHANDLES, FILE_TYPE_CHAR).
     std::string started = IsNtPrefix() ? "\n1\n0\n" : "\n256\n0\n2\n";
