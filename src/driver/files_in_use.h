@@ -6,13 +6,14 @@
 
 // Asks, for as long as the archiver or another program that the list names is running, that it
 // be closed (Retry) or the uninstall left (Cancel). folder ends in a backslash; the program's
-// own file is not asked about; list (may be null) is read and rewound. False for Cancel.
-bool ProgramsClosed(FILE* list, const char* folder, const char* programPath);
+// own file is not asked about; list (may be null) is read and rewound. ExitDone when none runs,
+// ExitDeclined for Cancel; a silent uninstall asks nothing and gets ExitNotDone at once.
+int ProgramsClosed(FILE* list, const char* folder, const char* programPath);
 
 // After the deletion passes: every listed file that is still there is deleted at the next
-// restart, with the folders it keeps, and the user is told so. The program's own file is left
-// to the self-removal script.
-void DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath);
+// restart, with the folders it keeps, and the user is told so (unless the run is silent). The
+// program's own file is left to the self-removal script. True when a file was so scheduled.
+bool DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath);
 
 // The warning run: the program file that the script could not delete goes at the next restart,
 // with its folder. False when that cannot be arranged.

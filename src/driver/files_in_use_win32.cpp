@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "driver/program.h"
 #include "driver/restart_deletion.h"
 #include "driver/uninstall_list.h"
 #include "lang/message_text.h"
@@ -14,9 +15,6 @@
 
 // Reached at run time: MoveFileExA does nothing on 95/98/Me, and neither it nor the two path
 // queries are among the functions checked against the export tables of 95 and NT 4.0.
-static void* Kernel32Function(const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
-}
 typedef BOOL(WINAPI* MoveFileExFunction)(const char*, const char*, DWORD);
 typedef DWORD(WINAPI* ShortPathFunction)(const char*, char*, DWORD);
 typedef UINT(WINAPI* WindowsFolderFunction)(char*, UINT);
@@ -33,7 +31,7 @@ static bool IsInUse(const char* path) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-bool ProgramsClosed(FILE* list, const char* folder, const char* programPath) {
+int ProgramsClosed(FILE* list, const char* folder, const char* programPath) {
     for (;;) {
         char path[ListPathSize];
         FormatWithText(path, sizeof(path), "%sKrelvo.exe", folder);
@@ -46,12 +44,15 @@ bool ProgramsClosed(FILE* list, const char* folder, const char* programPath) {
         if (list)
             rewind(list);
         if (!busy)
-            return true;
+            return ExitDone;
+        // Nobody is there to close it: the silent run changes nothing.
+        if (SilentSetup)
+            return ExitNotDone;
         char text[1024];
         FormatWithText(text, sizeof(text), MessageText(IDS_PROGRAM_IN_USE), path);
         if (MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE),
                         MB_RETRYCANCEL | MB_ICONWARNING | MB_SETFOREGROUND) != IDRETRY)
-            return false;
+            return ExitDeclined;
     }
 }
 
@@ -123,7 +124,7 @@ static bool DeleteAtRestartWithFolders(const char* file, const char* folder) {
     return true;
 }
 
-void DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath) {
+bool DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath) {
     rewind(list);
     bool scheduled = false;
     char path[ListPathSize];
@@ -135,9 +136,10 @@ void DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* progr
     }
     // Before the self-removal script starts: its tries to delete the program file run as soon
     // as the program has ended.
-    if (scheduled)
+    if (scheduled && !SilentSetup)
         MessageBoxA(nullptr, MessageText(IDS_DELETED_AT_RESTART), MessageText(IDS_UNINSTALL_TITLE),
                     MB_ICONINFORMATION | MB_SETFOREGROUND);
+    return scheduled;
 }
 
 bool DeleteProgramAtRestart(const char* programPath) {

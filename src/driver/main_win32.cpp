@@ -10,21 +10,23 @@
 #include "resources/resource.h"
 #include "shell/desktop_launch.h"
 
-static void RunSetup() {
+// ExitNotDone without the rights, else ExitDone (also when the user cancels the dialog).
+static int RunSetup() {
     if (!MayChangeSystemSettings()) {
-        // Nothing is changed; a silent setup has nobody to tell.
+        // Nothing is changed; a silent setup has nobody to tell but its exit code.
         if (!SilentSetup)
             MessageBoxA(nullptr, MessageText(IDS_NEED_ADMIN), MessageText(IDS_DISPLAY_NAME),
                         MB_ICONERROR | MB_SETFOREGROUND);
-        return;
+        return ExitNotDone;
     }
     INT_PTR result = RunSetupDialog();
     // -1 means the dialog could not be created at all: that is no confirmation.
     if (result == 0 || result == -1)
-        return;
+        return ExitDone;
     RunCompletionDialog();
     if (ProgramGroupPath[0] && !SilentSetup)
         OpenAsDesktopUser(ProgramGroupPath);
+    return ExitDone;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
@@ -37,23 +39,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     BoldFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0,
                            "MS Sans Serif");
 
-    int switches = 0;
+    // Switches other than "s" suppress the uninstall; "s" alone makes it silent.
+    int others = 0;
+    int exitCode = ExitDone;
     for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word)) {
-        switch (ClassifySwitch(word)) {
-        case SwitchSetup: RunSetup(); break;
+        SwitchKind kind = ClassifySwitch(word);
+        switch (kind) {
+        case SwitchSetup: exitCode = RunSetup(); break;
         case SwitchSilent: SilentSetup = true; break;
         case SwitchWait: Sleep(2000); break;
         case SwitchWarning: ShowManualDeletionWarning(); break;
         case SwitchIgnored: break;
         }
-        switches++;
+        others += kind != SwitchSilent;
     }
-    if (switches == 0)
-        UninstallProduct();
+    if (others == 0)
+        exitCode = UninstallProduct();
 
     if (richEdit)
         FreeLibrary(richEdit);
     OleUninitialize();
     DeleteObject(BoldFont);
-    return 0;
+    return exitCode;
 }

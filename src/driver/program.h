@@ -2,7 +2,8 @@
 #pragma once
 #include <windows.h>
 
-extern bool SilentSetup;               // set by the switch "s" for the setup runs after it
+// Set by the switch "s": silent setup for the setup runs after it; alone, a silent uninstall.
+extern bool SilentSetup;
 extern char ProgramGroupPath[1024];    // the user's program group, filled by SetShortcuts
 extern HICON ProgramIcon;              // "KVOICON" of the resource module
 extern HFONT BoldFont;                 // the completion dialog's closing line
@@ -11,9 +12,19 @@ extern HFONT BoldFont;                 // the completion dialog's closing line
 INT_PTR RunSetupDialog();
 INT_PTR RunCompletionDialog();
 
-// Uninstall mode: confirmation, removal of every registration and installed file, self-removal.
-// Does not return once the uninstall has completed.
-void UninstallProduct();
+// The process's exit codes, as the system's own installer uses them, so that deployment tools
+// read them without a table of their own.
+enum {
+    ExitDone = 0,
+    ExitDeclined = 1602,       // the user answered No, or Cancel while a program was running
+    ExitNotDone = 1603,        // no list, no rights, a program in use, a change refused
+    ExitRestartNeeded = 3010,  // done; files in use go at the next restart
+};
+
+// Uninstall mode: confirmation (none when SilentSetup), removal of every registration and
+// installed file, self-removal. Returns the exit code when it stops; once the uninstall has
+// completed it ends the process itself with ExitDone or ExitRestartNeeded.
+int UninstallProduct();
 
 // Lists the product among the system's removable programs, with this program as its uninstaller.
 // Setup writes it before it changes anything else, and the uninstall deletes it last, so that a

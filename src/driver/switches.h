@@ -3,7 +3,8 @@
 
 enum SwitchKind {
     SwitchSetup,    // "setup" (first five characters)
-    SwitchSilent,   // a lone "s": silent setup for the setup switches that follow
+    SwitchSilent,   // a lone "s": silent setup for the setup switches that follow; without
+                    // other switches, a silent uninstall
     SwitchWait,     // "wait" (first four characters)
     SwitchWarning,  // "warning" (first seven characters)
     SwitchIgnored,  // anything else: still counts as a switch

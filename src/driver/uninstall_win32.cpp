@@ -75,10 +75,11 @@ static void DeleteListedFiles(FILE* list, const char* folder) {
     }
 }
 
-// A change failed, so the uninstall stopped with the entry in place: running it again finishes.
-static void ShowNotAllRemoved() {
-    MessageBoxA(nullptr, MessageText(IDS_NOT_ALL_RESTORED), MessageText(IDS_UNINSTALL_TITLE),
-                MB_ICONERROR | MB_SETFOREGROUND);
+// The uninstall stops without finishing: the user is told (a silent run only by its exit code).
+static int StopWithMessage(const char* text) {
+    if (!SilentSetup)
+        MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);
+    return ExitNotDone;
 }
 
 // Whether the entry in the list of removable programs starts this very program. Only then is
@@ -100,16 +101,16 @@ static bool EntryStartsThisProgram(const char* programPath) {
     return CompareIgnoreCase(path, programPath) == 0;
 }
 
-void UninstallProduct() {
+int UninstallProduct() {
     char programPath[1024];
     // A cut path would make some other folder the program folder.
     if (!GetProgramPath(programPath))
-        return;
+        return ExitNotDone;
     char folder[1024];
     memcpy(folder, programPath, strlen(programPath) + 1);
     char* name = FileNamePart(folder);
     if (name == folder || name[-1] != '\\')
-        return;
+        return ExitNotDone;
     char* divider = name - 1;
     // A program in a drive's root keeps its backslash (C:\).
     if (divider != folder && divider[-1] == ':')
@@ -117,17 +118,15 @@ void UninstallProduct() {
     else
         divider[0] = '\0';
     if (!SetCurrentDirectoryA(folder))
-        return;  // every relative name below would point elsewhere
+        return ExitNotDone;  // every relative name below would point elsewhere
     AppendBackslash(folder);
 
-    if (!MayChangeSystemSettings()) {
-        MessageBoxA(nullptr, MessageText(IDS_NEED_ADMIN), MessageText(IDS_UNINSTALL_TITLE),
-                    MB_ICONERROR | MB_SETFOREGROUND);
-        return;
-    }
-    if (MessageBoxA(nullptr, MessageText(IDS_CONFIRM), MessageText(IDS_UNINSTALL_TITLE),
-                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
-        return;
+    if (!MayChangeSystemSettings())
+        return StopWithMessage(MessageText(IDS_NEED_ADMIN));
+    // A silent run goes on as "Yes" does.
+    if (!SilentSetup && MessageBoxA(nullptr, MessageText(IDS_CONFIRM), MessageText(IDS_UNINSTALL_TITLE),
+                                    MB_YESNO | MB_ICONQUESTION | MB_SETFOREGROUND) != IDYES)
+        return ExitDeclined;
 
     // The list is opened before anything is changed: without it nothing is removed at all,
     // unless the entry's mark says that an uninstall had begun and was cut off (a crash, a
@@ -138,14 +137,14 @@ void UninstallProduct() {
                    EntryStartsThisProgram(programPath))) {
         char text[1024];
         FormatWithText(text, sizeof(text), MessageText(IDS_CANNOT_OPEN_LIST), listName);
-        MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONERROR | MB_SETFOREGROUND);
-        return;
+        return StopWithMessage(text);
     }
     // A running archiver would keep its files: nothing changes until it has been closed.
-    if (!ProgramsClosed(list, folder, programPath)) {
+    int closed = ProgramsClosed(list, folder, programPath);
+    if (closed != ExitDone) {
         if (list)
             fclose(list);
-        return;
+        return closed;
     }
     if (RegKeyExists(HKEY_LOCAL_MACHINE, UninstallEntryKey))
         WriteRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 1);
@@ -154,15 +153,16 @@ void UninstallProduct() {
         // The entry, the files and this program stay for that second run.
         if (list)
             fclose(list);
-        ShowNotAllRemoved();
-        return;
+        return StopWithMessage(MessageText(IDS_NOT_ALL_RESTORED));
     }
     // The language library beside the program is one of the files to delete.
     g_extResource.Release();
     DeleteHelpIndexFiles();
+    int done = ExitDone;
     if (list) {
         DeleteListedFiles(list, folder);
-        DeleteFilesInUseAtRestart(list, folder, programPath);
+        if (DeleteFilesInUseAtRestart(list, folder, programPath))
+            done = ExitRestartNeeded;
         fclose(list);
         DeleteFileA(listName);
     }
@@ -171,15 +171,14 @@ void UninstallProduct() {
     // finish the job (its mark says so).
     int failures = FailedRegistryChanges();
     DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallEntryKey);
-    if (FailedRegistryChanges() != failures) {
-        ShowNotAllRemoved();
-        return;
-    }
+    if (FailedRegistryChanges() != failures)
+        return StopWithMessage(MessageText(IDS_NOT_ALL_RESTORED));
 
+    // Without the script only the program file and its folder stay: the product is gone.
     char scriptPath[1024];
     char scriptFolder[1024];
     if (!WriteRemovalScript(scriptPath, scriptFolder, programPath))
-        return;
+        return done;
     StartRemovalScript(scriptPath, scriptFolder);
-    ExitProcess(0);
+    ExitProcess(static_cast<UINT>(done));
 }

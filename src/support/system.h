@@ -18,5 +18,9 @@ int NtMajorVersion();
 // also lack its terminator).
 bool GetProgramPath(char* path /* 1024 bytes */);
 
+// A kernel32 function reached at run time, for those not known to be exported by both Windows 95
+// and NT 4.0 (or doing nothing on one of them); null when this system lacks it.
+void* Kernel32Function(const char* name);
+
 // Ends the process at once with this exit code (ExitProcess; _exit natively).
 [[noreturn]] void EndProcess(int exitCode);

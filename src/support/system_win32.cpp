@@ -33,6 +33,10 @@ bool GetProgramPath(char* path) {
     return true;
 }
 
+void* Kernel32Function(const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
+}
+
 void EndProcess(int exitCode) {
     ExitProcess(static_cast<UINT>(exitCode));
 }

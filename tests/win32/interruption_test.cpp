@@ -455,15 +455,16 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
     // entry and files, and run again it finishes the job.
     if (IsNtPrefix()) {
         // Without the rights on the NT family neither setup nor the uninstall changes a thing
-        // (the uninstall says so, and that message is answered as its question would be).
+        // (the uninstall says so, and that message is answered as its question would be); both
+        // end with the code for "not done".
         PutBack(seeded);
         ASSERT_TRUE(installation.Stage(program));
-        EXPECT_EQ(0, RunProgram(installation, true, {0, 0, nullptr, true}));
+        EXPECT_EQ(1603, RunProgram(installation, true, {0, 0, nullptr, true}));
         EXPECT_TRUE(seeded == TakeSnapshot()) << "setup without the rights";
         PutBack(installed);
         ASSERT_TRUE(installation.Stage(program, kvoTemplate, zipTemplate));
         std::string listed = installation.Remaining();
-        EXPECT_EQ(0, RunProgram(installation, false, {0, 0, nullptr, true}));
+        EXPECT_EQ(1603, RunProgram(installation, false, {0, 0, nullptr, true}));
         EXPECT_TRUE(installed == TakeSnapshot()) << "the uninstall without the rights";
         EXPECT_EQ(listed, installation.Remaining());
         installation.Clear();
@@ -490,8 +491,9 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         PutBack(installed);
         ASSERT_TRUE(installation.Stage(program, kvoTemplate, zipTemplate));
         bool toldUser = false;
-        EXPECT_EQ(0, RunProgram(installation, false, {0, n, &toldUser, false}));
+        int result = RunProgram(installation, false, {0, n, &toldUser, false});
         EXPECT_EQ(toldUser, !UninstallCommand().empty()) << "told exactly when the entry stayed";
+        EXPECT_EQ(toldUser ? 1603 : 0, result);
         if (toldUser) {
             told++;
             EXPECT_EQ(0, RunProgram(installation, false, kNoFault));

@@ -67,7 +67,7 @@ TEST(Program, NoArgumentsAsksToUninstall) {
     PressButton(box, IDNO);
     DWORD exitCode = 1;
     ASSERT_TRUE(program.Wait(20000, &exitCode));
-    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(1602u, exitCode) << "declined";
 }
 
 TEST(Program, WarningIsCutToItsBuffer) {

@@ -277,9 +277,10 @@ protected:
         return present;
     }
 
-    // Starts the installed program by its path without arguments, as the system's list of
-    // removable programs does, and answers its boxes in turn. Returns the texts of the boxes.
-    std::string Run(std::vector<int> answers) {
+    // Starts the installed program by its path with arguments (none: as the system's list of
+    // removable programs does), answers its boxes in turn and checks its exit code. Returns
+    // the texts of the boxes.
+    std::string Run(std::vector<int> answers, DWORD expectedExitCode = 0, const char* arguments = "") {
         if (useProbe) {
             SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
@@ -291,7 +292,7 @@ protected:
             SetEnvironmentVariableA("TEMP", temp.c_str());
         }
         RunningProgram running;
-        bool started = running.Start("\"" + program + "\"", "C:\\");
+        bool started = running.Start("\"" + program + "\"" + arguments, "C:\\");
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
         if (!temp.empty()) {
@@ -305,7 +306,7 @@ protected:
             texts += AnswerBox(running, answer) + "\n";
         DWORD exitCode = 1;
         EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
-        EXPECT_EQ(0u, exitCode);
+        EXPECT_EQ(expectedExitCode, exitCode);
         return texts;
     }
 
@@ -462,7 +463,7 @@ TEST_F(Uninstall, AnsweredNoChangesNothing) {
     ListTree(folder, before);
     std::vector<std::string> registered = Registrations();
 
-    std::string texts = Run({IDNO});
+    std::string texts = Run({IDNO}, 1602);
     EXPECT_NE(std::string::npos, texts.find("\xC4~\xC4\xF2\xB8\xD1\xB0\xA3\xA6w\xB8\xCB Krelvo")) << texts;
     ListTree(folder, after);
     EXPECT_EQ(before, after);
@@ -477,7 +478,7 @@ TEST_F(Uninstall, MissingListChangesNothing) {
     ListTree(folder, before);
     std::vector<std::string> registered = Registrations();
 
-    std::string texts = Run({IDYES, IDOK});
+    std::string texts = Run({IDYES, IDOK}, 1603);
     // Message 5108 with the list's name.
     EXPECT_NE(std::string::npos, texts.find("\xB5L\xAAk\xB6}\xB1\xD2\xB2M\xB3\xE6\xC0\xC9\xAE\xD7 Uninstall.lst"))
         << texts;
@@ -492,7 +493,7 @@ TEST_F(Uninstall, MissingListChangesNothing) {
     DWORD begun = 1;
     SetRegBytes(HKEY_LOCAL_MACHINE, UninstallKey, "Removing", REG_DWORD, &begun, sizeof(begun));
     SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"C:\\B\\uninstall.exe\"");
-    EXPECT_NE(std::string::npos, Run({IDYES, IDOK}).find("Uninstall.lst"));
+    EXPECT_NE(std::string::npos, Run({IDYES, IDOK}, 1603).find("Uninstall.lst"));
     EXPECT_EQ(registered, Registrations());
     SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"" + program + "\"");
     Run({IDYES});
@@ -547,7 +548,7 @@ TEST_F(Uninstall, FileInUseIsDeletedAtTheRestart) {
     ASSERT_TRUE(explorer.Start("\"" + TestFolder() + "holder.exe\" \"" + library + "\""));
     ASSERT_TRUE(WaitUntil([&] { return HeldOpen(library); }, 10000));
 
-    std::string texts = Run({IDYES, IDOK});
+    std::string texts = Run({IDYES, IDOK}, 3010);
     EXPECT_NE(std::string::npos, texts.find(Ansi("部分檔案仍在使用中，將於 Windows 重新啟動時刪除。"))) << texts;
     EXPECT_FALSE(Exists("Kvo.txt"));
     // The NT family: moved aside, so that a new installation before the restart keeps its own
@@ -585,7 +586,9 @@ TEST_F(Uninstall, RunningArchiverIsAskedToBeClosed) {
 
     // Retry asks again while the archiver runs; Cancel leaves everything as it was.
     std::string question = archiver + Ansi(" 正在使用中。請先關閉它，再按「重試」。") + "\n";
-    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo") + "\n" + question + question, Run({IDYES, IDRETRY, IDCANCEL}));
+    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo") + "\n" + question + question, Run({IDYES, IDRETRY, IDCANCEL}, 1602));
+    // Silent: nothing asked, nothing changed, "not done".
+    EXPECT_EQ("", Run({}, 1603, " /s"));
     ListTree(folder, after);
     EXPECT_EQ(before, after);
     EXPECT_EQ(registered, Registrations());
