@@ -1,5 +1,6 @@
 // A stand-in for the archiver: records the command line it was started with in ran.txt beside
-// itself, and the process id of the process that started it in parent.txt, then ends.
+// itself, and the process id of the process that started it in parent.txt, then ends. Its
+// version resource (standin.rc) is what setup reads into the uninstall entry.
 #include <windows.h>
 #include <tlhelp32.h>
 

@@ -58,22 +58,29 @@ void RunSilentSetup(const Installation& installation) {
     EXPECT_EQ(0u, exitCode);
 }
 
-// Uninstalls as the system starts it (by the program's path, no arguments) and answers Yes; on
-// the NT family waits until the removal script has taken the program and its folder.
-void RunUninstall(const Installation& installation) {
+// Uninstalls as the system starts it (by the program's path, no arguments) and answers Yes, or
+// silently as a package manager starts it (with /s, nothing to answer); on the NT family waits
+// until the removal script has taken the program and its folder.
+void RunUninstall(const Installation& installation, bool silent = false) {
     // On the 95/98 family the removal script goes to a stand-in interpreter: Wine's own cmd.exe
     // cannot run the 9x script's "start /wait" line.
     std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
     if (!IsNtPrefix())
         SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
     RunningProgram program;
-    bool started = program.Start(installation.Program());
+    bool started = program.Start(installation.Program() + (silent ? " /s" : ""));
     SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
     ASSERT_TRUE(started);
-    HWND box = program.WaitForDialog(20000);
-    ASSERT_NE(nullptr, box);
-    PressButton(box, IDYES);
-    ASSERT_TRUE(program.Wait(60000));
+    HWND box = program.WaitForDialog(silent ? 5000 : 20000);
+    if (silent) {
+        EXPECT_EQ(nullptr, box) << "the silent uninstall showed a window";
+    } else {
+        ASSERT_NE(nullptr, box);
+        PressButton(box, IDYES);
+    }
+    DWORD exitCode = 1;
+    ASSERT_TRUE(program.Wait(60000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
     if (IsNtPrefix()) {
         for (int i = 0; i < 600 && PathExists(installation.folder); i++)
             Sleep(100);
@@ -98,8 +105,23 @@ bool CloseProgramGroupWindow() {
     return false;
 }
 
+// Kilobytes of the files that the installation's list names, each counted once, rounded up.
+DWORD ListedKilobytes(const Installation& installation) {
+    std::istringstream list(ReadBytes(installation.Path("Uninstall.lst")));
+    unsigned long long bytes = 0;
+    for (std::string name; std::getline(list, name);) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (GetFileAttributesExA(installation.Path(name.substr(0, name.find('\r')).c_str()).c_str(),
+                                 GetFileExInfoStandard, &data))
+            bytes += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return static_cast<DWORD>((bytes + 1023) / 1024);
+}
+
 TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
     TestInstallation installation;
+    // What the list names before setup, the program among it.
+    DWORD kilobytes = ListedKilobytes(installation);
     RunSilentSetup(installation);
 
     // The saved choices: the first-run defaults.
@@ -137,6 +159,23 @@ TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
     const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Krelvo archiver";
     EXPECT_EQ(Ansi("Krelvo 壓縮工具"), GetRegText(HKEY_LOCAL_MACHINE, entry, "DisplayName"));
     EXPECT_EQ(installation.Program(), GetRegText(HKEY_LOCAL_MACHINE, entry, "UninstallString"));
+    EXPECT_EQ(installation.Program() + " /s", GetRegText(HKEY_LOCAL_MACHINE, entry, "QuietUninstallString"));
+    EXPECT_EQ(installation.Path("Krelvo.exe") + ",0", GetRegText(HKEY_LOCAL_MACHINE, entry, "DisplayIcon"));
+    // The stand-in archiver's version resource, with its one translation, Big5 Chinese.
+    EXPECT_EQ("5.2.1", GetRegText(HKEY_LOCAL_MACHINE, entry, "DisplayVersion"));
+    EXPECT_EQ(Dword(5), RegBytes(HKEY_LOCAL_MACHINE, entry, "VersionMajor"));
+    EXPECT_EQ(Dword(2), RegBytes(HKEY_LOCAL_MACHINE, entry, "VersionMinor"));
+    EXPECT_EQ("Krelvo Test Works", GetRegText(HKEY_LOCAL_MACHINE, entry, "Publisher"));
+    EXPECT_EQ(installation.folder, GetRegText(HKEY_LOCAL_MACHINE, entry, "InstallLocation"));
+    EXPECT_EQ(Dword(kilobytes), RegBytes(HKEY_LOCAL_MACHINE, entry, "EstimatedSize"));
+    EXPECT_EQ("http://www.krelvo.example/", GetRegText(HKEY_LOCAL_MACHINE, entry, "URLInfoAbout"));
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char date[16];
+    snprintf(date, sizeof(date), "%04u%02u%02u", today.wYear, today.wMonth, today.wDay);
+    EXPECT_EQ(date, GetRegText(HKEY_LOCAL_MACHINE, entry, "InstallDate"));
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_LOCAL_MACHINE, entry, "NoModify"));
+    EXPECT_EQ(Dword(1), RegBytes(HKEY_LOCAL_MACHINE, entry, "NoRepair"));
 
     // The program group with its three links.
     EXPECT_TRUE(PathExists(ProgramGroup() + "\\Krelvo.lnk"));
@@ -146,6 +185,7 @@ TEST(EndToEndSetup, SilentSetupRegistersTheFirstRunDefaults) {
     EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("kvonew.dat")));
     EXPECT_EQ(IsNtPrefix(), PathExists(installation.Path("zipnew.dat")));
     RunUninstall(installation);
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, entry)) << "the entry with all its values goes";
 }
 
 TEST(EndToEndSetup, InteractiveSetupThenCompletionDialog) {
@@ -201,7 +241,8 @@ struct PosingAsWindows10 {
     ~PosingAsWindows10() { WipeRegTree(HKEY_CURRENT_USER, key); }
 };
 
-TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
+// Setup, then the uninstall answered Yes or run silently: the registry is as it was.
+void RoundTrip(bool silentUninstall) {
     PosingAsWindows10 windows10;
     // A previous handler for .zip, as a user's system has one (whatever earlier runs left),
     // another program offered for .zip, and another in Default Programs.
@@ -237,7 +278,7 @@ TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
         }
         EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive"));
 
-        RunUninstall(installation);
+        RunUninstall(installation, silentUninstall);
     }
     // Gone again, the other program's values intact (the dumps below compare all of it).
     EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
@@ -258,6 +299,10 @@ TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) {
     EXPECT_EQ("", unexpected) << "full difference:\n" << difference;
     EXPECT_FALSE(PathExists(ProgramGroup()));
 }
+
+TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) { RoundTrip(false); }
+
+TEST(EndToEndRoundTrip, SetupThenSilentUninstallGivesTheRegistryBack) { RoundTrip(true); }
 
 // Whether a key made in the 32-bit view of HKLM\Software\Classes is there in the 64-bit view.
 bool MachineClassesShared() {
