@@ -83,9 +83,10 @@ bench: prereqs
 
 test: test-host test-wine fuzz-check
 
-# SCREENSHOTS=1: the dialogs on a virtual X display, saved under build/demo/screenshots.
+# SCREENSHOTS=1: the dialogs on a virtual X display, saved under build/demo/screenshots
+# (DPI=144: on a screen of 144 dots per inch).
 demo: build-tests
-	SCREENSHOTS=$(SCREENSHOTS) LIBRARIES="$(LIBRARIES)" tests/wine/demo.sh $(BUILD)/$(TEST_TREE)
+	SCREENSHOTS=$(SCREENSHOTS) LIBRARIES="$(LIBRARIES)" DPI=$(DPI) tests/wine/demo.sh $(BUILD)/$(TEST_TREE)
 
 clean:
 	rm -rf $(BUILD)

@@ -103,6 +103,17 @@ missing = [name for name, id in systems.items() if id not in listed]
 if missing:
     fail("no supportedOS for Windows " + ", ".join(missing))
 
+# System DPI awareness: Vista and later then lay the dialogs out at the screen's DPI instead of
+# stretching them as bitmaps. XP reads an application element only in asm.v3, as its own default
+# namespace like trustInfo's, and dpiAware in the WindowsSettings namespace; "true" is system
+# awareness ("true/pm" would ask for a per-monitor layout the program does not do).
+smi = "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}"
+aware = [e for e in root.iter() if e.tag.endswith("}dpiAware") or e.tag.endswith("}dpiAwareness")]
+if len(aware) != 1 or root.find("%sapplication/%swindowsSettings/%sdpiAware" % (asm3, asm3, smi)) is not aware[0]:
+    fail("needs exactly one application/windowsSettings/dpiAware, in asm.v3 and the 2005 WindowsSettings namespace")
+if (aware[0].text or "").strip().lower() != "true":
+    fail('dpiAware "%s": must be "true" (system DPI awareness)' % (aware[0].text or ""))
+
 # KB921337: XP SP2 crashes (csrss, the machine restarts) on an element that declares one
 # namespace twice, such as once as default and once with a prefix. The parser resolves
 # declarations away, so each start tag is read as written: comments, CDATA and processing
@@ -126,4 +137,4 @@ PY
 wrestool -x --raw --type=24 --name=1 "$exe" | python3 -c "$check_manifest" "$exe"
 
 echo "$exe: PE32 i386 GUI 4.0, $size bytes, $(wc -l <<<"$imports") imports, all exported by Windows 95/98/Me and NT 4.0," \
-     "manifest for XP to 11"
+     "manifest for XP to 11 (elevated, DPI-aware)"

@@ -35,9 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     OleInitialize(nullptr);
     HMODULE richEdit = LoadLibraryA("riched32.dll");
     ProgramIcon = LoadIconA(ResourceModule, "KVOICON");
-    // GB2312_CHARSET (134) as the product always had it; the face name decides the glyphs.
-    BoldFont = CreateFontA(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0,
-                           "MS Sans Serif");
+    BoldFont = CreateBoldFont();
 
     // Switches other than "s" suppress the uninstall; "s" alone makes it silent.
     int others = 0;

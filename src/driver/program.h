@@ -8,6 +8,10 @@ extern char ProgramGroupPath[1024];    // the user's program group, filled by Se
 extern HICON ProgramIcon;              // "KVOICON" of the resource module
 extern HFONT BoldFont;                 // the completion dialog's closing line
 
+// The bold font of the completion dialog's closing line, 12 pixels at 96 DPI and scaled by the
+// screen's DPI.
+HFONT CreateBoldFont();
+
 // Modal dialogs of the setup run; each returns what DialogBoxParamA returned.
 INT_PTR RunSetupDialog();
 INT_PTR RunCompletionDialog();

@@ -2,9 +2,11 @@
 // templates (and two test templates), through the common dialog handling.
 #include <vector>
 
+#include "driver/program.h"
 #include "lang_fixture.h"
 #include "resource.h"
 #include "setup/common_dialog.h"
+#include "test_helpers.h"
 
 namespace {
 
@@ -345,6 +347,114 @@ TEST_F(DialogTest, LibraryDialogsMirroredAndTranslatedFromTheirOwnTexts) {
     EXPECT_EQ("OK", WindowText(GetDlgItem(dialog, IDOK)));
     EXPECT_NE(0, GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     DestroyWindow(dialog);
+}
+
+// Whether a control shows its whole text, measured as it draws it (its font, "&" prefixes, word
+// wrap in static texts) against the room it leaves for the text; "" when it does, else why not.
+std::string ClippedText(HWND control) {
+    std::string text = WindowText(control);
+    std::string kind = ClassName(control);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (text.empty() || lstrcmpiA(kind.c_str(), "RICHEDIT") == 0)  // the explanation scrolls
+        return "";
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    RECT client;
+    GetClientRect(control, &client);
+    int room = client.right;
+    UINT format = DT_CALCRECT | DT_SINGLELINE;
+    if (lstrcmpiA(kind.c_str(), "Button") == 0) {
+        LONG type = style & BS_TYPEMASK;
+        if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX)
+            room -= GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;  // box and gap
+        else if (type == BS_GROUPBOX)
+            room -= 2 * metrics.tmAveCharWidth;  // the frame's corners left and right
+        else
+            room -= 2 * GetSystemMetrics(SM_CXEDGE);
+    } else if ((style & SS_TYPEMASK) <= SS_RIGHT) {
+        format = DT_CALCRECT | DT_WORDBREAK | (style & SS_NOPREFIX ? DT_NOPREFIX : 0);
+    }
+    RECT need = {0, 0, room, 0};
+    DrawTextA(dc, text.c_str(), -1, &need, format);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    if (need.right > room)
+        return text + ": " + std::to_string(need.right) + " pixels wide in " + std::to_string(room);
+    if (!(format & DT_SINGLELINE) && need.bottom > client.bottom)
+        return text + ": " + std::to_string(need.bottom) + " pixels tall in " + std::to_string(client.bottom);
+    return "";
+}
+
+// The three dialogs, with the built-in texts, the English library and the mirrored sample, lay
+// out within themselves at the screen's DPI: every control inside the dialog and every text whole,
+// the closing line in the bold font of 12 pixels at 96 DPI, scaled by the DPI. Run again at 144 DPI
+// by the next test.
+TEST_F(DialogTest, EveryTextFitsAtTheScreenDpi) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    const char* expected = getenv("KVO_EXPECT_DPI");
+    EXPECT_EQ(expected ? atoi(expected) : 96, dpi);
+    HFONT bold = CreateBoldFont();
+    HGDIOBJ old = SelectObject(screen, bold);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(screen, &metrics);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(12 * dpi / 96, metrics.tmHeight - metrics.tmInternalLeading) << "the bold font's character height";
+
+    for (const char* library : {"", "kvolng_english", "kvolng_rtl_sample"}) {
+        if (*library)
+            LoadLibraryFixture(library);
+        g_language.Load((ScratchFolder("empty") + "none.lng").c_str());
+        for (const char* name : {"SETUPDLG", "CONTEXTITEMS", "DONEDLG"}) {
+            std::string where = std::string(name) + " " + library + " at " + std::to_string(dpi) + " DPI: ";
+            HWND dialog = OpenDialog(name);
+            ASSERT_NE(nullptr, dialog) << where;
+            if (HWND thanks = GetDlgItem(dialog, IDC_THANKS))
+                SendMessageA(thanks, WM_SETFONT, reinterpret_cast<WPARAM>(bold), 0);
+            RECT client;
+            GetClientRect(dialog, &client);
+            for (HWND c : Controls(dialog)) {
+                RECT r = ClientRect(dialog, c);
+                if (r.left > r.right)  // a mirrored dialog hands the corners back swapped
+                    std::swap(r.left, r.right);
+                EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom)
+                    << where << WindowText(c) << " at " << r.left << "," << r.top << "-" << r.right << ","
+                    << r.bottom << " outside " << client.right << "x" << client.bottom;
+                EXPECT_EQ("", ClippedText(c)) << where;
+            }
+            DestroyWindow(dialog);
+        }
+    }
+    DeleteObject(bold);
+}
+
+TEST(DialogDpi, EveryTextFitsAt144Dpi) {
+    // Wine takes the screen's DPI from "LogPixels" when a process starts: the layout test runs
+    // again in a child process started with it set to 144, and the value is put back.
+    HKEY desktop;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &desktop, nullptr));
+    DWORD before = 0, size = sizeof(before);
+    bool had = RegQueryValueExA(desktop, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&before), &size) ==
+               ERROR_SUCCESS;
+    DWORD dpi = 144;
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof(self));
+    std::string output = uninstall_tests::RunUnixTool(
+        "f() { KVO_EXPECT_DPI=144 \"$WINE\" $1 --gtest_filter=DialogTest.EveryTextFitsAtTheScreenDpi; "
+        "echo exit=$?; }; f",
+        self);
+    if (had)
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof(before));
+    else
+        RegDeleteValueA(desktop, "LogPixels");
+    RegCloseKey(desktop);
+    EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 1 test")) << output;
+    EXPECT_NE(std::string::npos, output.find("exit=0")) << output;
 }
 
 // Presses F1 on a control of a modeless dialog as the user does, through the system's input

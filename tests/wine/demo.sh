@@ -27,7 +27,8 @@ exe='C:\Program Files\Krelvo\uninstall.exe'
 
 # With SCREENSHOTS=1: the three dialogs on a virtual X display, photographed into
 # build/demo/screenshots/VARIANT/, for the built-in texts and for each language library in
-# LIBRARIES ("name=path.dll ...").
+# LIBRARIES ("name=path.dll ..."); with DPI=144 (say) on a screen of that many dots per inch,
+# into VARIANT-144dpi/.
 if [ "${SCREENSHOTS:-}" = 1 ]; then
   "$here/../../tools/install-prereqs.sh" --screenshots
   Xvfb :77 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
@@ -36,6 +37,10 @@ if [ "${SCREENSHOTS:-}" = 1 ]; then
   sleep 1
   prefix="$build/demo/wine-x11"
   make_prefix "$prefix" nt x11
+  if [ -n "${DPI:-}" ]; then
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DPI" /f </dev/null >/dev/null 2>&1
+    "$WINESERVER" -w
+  fi
   start_prefix "$prefix"
   trap 'stop_prefix "$prefix"; kill $xvfb' EXIT
   for variant in "builtin=" ${LIBRARIES:-}; do
@@ -43,7 +48,7 @@ if [ "${SCREENSHOTS:-}" = 1 ]; then
     folder="$prefix/drive_c/Program Files/Krelvo"
     rm -rf "$folder" && stage_installation "$folder"
     [ -n "$library" ] && cp "$library" "$folder/kvolng.dll"
-    shots="$build/demo/screenshots/$name"
+    shots="$build/demo/screenshots/$name${DPI:+-${DPI}dpi}"
     rm -rf "$shots" && mkdir -p "$shots"
     echo "== Screenshots: $name"
     # Setup dialog, its context-menu items (cancelled), setup confirmed, completion dialog.
