@@ -145,8 +145,21 @@ TEST(Resources, EveryMessageOfTheStringTable) {
     EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), 5112, home, sizeof(home)), 0);
 }
 
+// The icon holds an image of each size the system asks for: 16 and 32 pixels, and 48 at 144 DPI,
+// where it would otherwise stretch the 32-pixel image.
 TEST(Resources, ProgramIcon) {
-    EXPECT_NE(nullptr, LoadIconA(GetModuleHandleA(nullptr), "KVOICON"));
+    HMODULE module = GetModuleHandleA(nullptr);
+    EXPECT_NE(nullptr, LoadIconA(module, "KVOICON"));
+    HRSRC group = FindResourceA(module, "KVOICON", RT_GROUP_ICON);
+    ASSERT_NE(nullptr, group);
+    BYTE* directory = static_cast<BYTE*>(LockResource(LoadResource(module, group)));
+    for (int size : {16, 32, 48}) {
+        int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+        HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
+        ASSERT_NE(nullptr, image) << size;
+        auto* header = static_cast<BITMAPINFOHEADER*>(LockResource(LoadResource(module, image)));
+        EXPECT_EQ(size, header->biWidth) << "the image chosen for " << size << " pixels";
+    }
 }
 
 }  // namespace
