@@ -7,10 +7,12 @@
 #include "lang/ext_resource.h"
 #include "lang/language_resources.h"
 #include "lang/message_text.h"
+#include "registry/registry.h"
 #include "resources/resource.h"
 #include "shell/desktop_launch.h"
 
-// ExitNotDone without the rights, else ExitDone (also when the user cancels the dialog).
+// ExitNotDone without the rights or when the system refused a change (the entry's included,
+// after which setup changed nothing), else ExitDone (also when the user cancels the dialog).
 static int RunSetup() {
     if (!MayChangeSystemSettings()) {
         // Nothing is changed; a silent setup has nobody to tell but its exit code.
@@ -21,12 +23,12 @@ static int RunSetup() {
     }
     INT_PTR result = RunSetupDialog();
     // -1 means the dialog could not be created at all: that is no confirmation.
-    if (result == 0 || result == -1)
-        return ExitDone;
-    RunCompletionDialog();
-    if (ProgramGroupPath[0] && !SilentSetup)
-        OpenAsDesktopUser(ProgramGroupPath);
-    return ExitDone;
+    if (result != 0 && result != -1) {
+        RunCompletionDialog();
+        if (ProgramGroupPath[0] && !SilentSetup)
+            OpenAsDesktopUser(ProgramGroupPath);
+    }
+    return FailedRegistryChanges() ? ExitNotDone : ExitDone;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {

@@ -12,9 +12,10 @@ HICON ProgramIcon;
 HFONT BoldFont;
 
 HFONT CreateBoldFont() {
-    // 12 pixels on a 96-DPI screen. The manifest declares the program DPI-aware, so the system
-    // no longer stretches its windows: the dialogs grow with their font, and this font must
-    // grow by the screen's DPI too. Windows 95 to 2000 report 96 or 120 here, as ever.
+    // 12 pixels on a 96-DPI screen. The manifest declares the program DPI-aware, so Vista and
+    // later no longer stretch its windows: the dialogs grow with their font, and this font must
+    // grow by the screen's DPI too. Older systems lay every program out at the screen's DPI
+    // (96, or 120 with large fonts), so there too the line keeps its proportion.
     HDC screen = GetDC(nullptr);
     int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen)
@@ -33,6 +34,9 @@ void ShowManualDeletionWarning() {
     // Still there after the script's tries: in use, so it goes at the next restart, and the
     // notice says so; only when that cannot be arranged is it to be deleted by hand.
     bool atRestart = DeleteProgramAtRestart(programPath);
+    // The script of a silent uninstall runs this with "/s": nobody is to be asked or told.
+    if (SilentSetup)
+        return;
     // 5105, a line break, then 5114, or 5106 with the program path; cut to the buffer, never
     // overrun. Translated messages are data: their "%s" is filled without handing them to printf.
     char text[512];

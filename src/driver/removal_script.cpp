@@ -38,7 +38,7 @@ static void AppendPath(ScriptText& script, const char* path) {
     }
 }
 
-int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* programPath,
+int ComposeRemovalScript(char* script, int capacity, bool ntFamily, bool silent, const char* programPath,
                          const char* folder, const char* scriptPath) {
     ScriptText out = {script, capacity, 0, false};
     // The interpreter waits for the program (ending) before anything is deleted. The older
@@ -59,7 +59,7 @@ int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* 
     AppendPath(out, programPath);
     Append(out, "\" \"");
     AppendPath(out, programPath);
-    Append(out, "\" /warning\r\ndel \"");
+    Append(out, silent ? "\" /s /warning\r\ndel \"" : "\" /warning\r\ndel \"");
     AppendPath(out, scriptPath);
     Append(out, "\"");  // the last line has no line break
     if (out.overflow)

@@ -16,8 +16,10 @@ enum {
 // one is written when there is room). folder is the current directory as the system reports
 // it: the program folder without a trailing backslash, or a drive's root such as C:\.
 // Every "%" of a path is doubled: the interpreter would otherwise expand it as a variable.
+// silent: the script of a silent uninstall, whose warning run is "/s /warning": it leaves the
+// program to the restart as the other does, but shows no message.
 // Returns the script's length, or -1 when it does not fit.
-int ComposeRemovalScript(char* script, int capacity, bool ntFamily, const char* programPath,
+int ComposeRemovalScript(char* script, int capacity, bool ntFamily, bool silent, const char* programPath,
                          const char* folder, const char* scriptPath);
 
 // The interpreter's command line into commandLine (capacity bytes): `COMSPEC /c ""script""` on
@@ -38,8 +40,8 @@ bool ComposeInterpreterCommand(char* commandLine, int capacity, bool ntFamily, c
 // bytes), that only the Administrators, SYSTEM and this process's account may enter; on the
 // older systems TEMP\KvoXXXXXXXX.Bat. Nothing that stood at a name is opened. False, with
 // nothing left made, when no fresh name is had, the folder's security cannot be built, or the
-// script cannot be written whole.
-bool WriteRemovalScript(char* scriptPath, char* scriptFolder, const char* programPath);
+// script cannot be written whole. silent as for ComposeRemovalScript.
+bool WriteRemovalScript(char* scriptPath, char* scriptFolder, const char* programPath, bool silent);
 // Starts the interpreter on the script from the program folder's parent: hidden on the NT
 // family, which then removes scriptFolder; detached with its standard handles on NUL on the
 // older systems.

@@ -127,7 +127,7 @@ static HANDLE CreateScriptFile(char* scriptPath /* 1024 bytes */, char* scriptFo
     return INVALID_HANDLE_VALUE;
 }
 
-bool WriteRemovalScript(char* scriptPath, char* scriptFolder, const char* programPath) {
+bool WriteRemovalScript(char* scriptPath, char* scriptFolder, const char* programPath, bool silent) {
     char folder[1024];
     DWORD n = GetCurrentDirectoryA(sizeof(folder), folder);
     if (n == 0 || n >= sizeof(folder))
@@ -137,7 +137,7 @@ bool WriteRemovalScript(char* scriptPath, char* scriptFolder, const char* progra
     if (file == INVALID_HANDLE_VALUE)
         return false;
     static char script[RemovalScriptSize];
-    int length = ComposeRemovalScript(script, sizeof(script), ntFamily, programPath, folder, scriptPath);
+    int length = ComposeRemovalScript(script, sizeof(script), ntFamily, silent, programPath, folder, scriptPath);
     DWORD written = 0;
     if (length >= 0) {
         // The interpreter reads a batch file in the OEM code page, not the ANSI one the paths

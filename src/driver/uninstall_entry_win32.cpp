@@ -28,17 +28,23 @@ typedef BOOL(WINAPI* VersionQueryFunction)(const void*, const char*, void**, UIN
 typedef void(WINAPI* LocalTimeFunction)(SYSTEMTIME*);
 
 // The archiver's file version and its maker, from its version resource. version.dll is not
-// among the libraries the program imports: it is loaded for this and let go.
+// among the libraries the program imports: it is loaded for this and let go. A value that
+// cannot be formed is deleted, so that a setup over an archiver that lost its version resource
+// does not leave the previous one's.
 static void WriteArchiverVersion(const char* archiver) {
+    bool versionWritten = false, publisherWritten = false;
     HMODULE library = LoadLibraryA("version.dll");
-    if (!library)
-        return;
-    VersionSizeFunction size = reinterpret_cast<VersionSizeFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
-    VersionInfoFunction info = reinterpret_cast<VersionInfoFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
-    VersionQueryFunction query = reinterpret_cast<VersionQueryFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
+    VersionSizeFunction size = nullptr;
+    VersionInfoFunction info = nullptr;
+    VersionQueryFunction query = nullptr;
+    if (library) {
+        size = reinterpret_cast<VersionSizeFunction>(
+            reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoSizeA")));
+        info = reinterpret_cast<VersionInfoFunction>(
+            reinterpret_cast<void*>(GetProcAddress(library, "GetFileVersionInfoA")));
+        query = reinterpret_cast<VersionQueryFunction>(
+            reinterpret_cast<void*>(GetProcAddress(library, "VerQueryValueA")));
+    }
     static char resource[16384];
     DWORD handle = 0;
     DWORD length = size && info && query ? size(archiver, &handle) : 0;
@@ -54,6 +60,7 @@ static void WriteArchiverVersion(const char* archiver) {
                           HIWORD(fixed->dwFileVersionMS));
             WriteRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "VersionMinor",
                           LOWORD(fixed->dwFileVersionMS));
+            versionWritten = true;
         }
         // The resource's own first translation, then US English in Unicode and in code page 1252.
         DWORD translations[3] = {0, 0x04B00409, 0x04E40409};
@@ -65,11 +72,20 @@ static void WriteArchiverVersion(const char* archiver) {
             if (translation && query(resource, path, &value, &valueLength) && valueLength > 1) {
                 WriteRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Publisher",
                                static_cast<const char*>(value));
+                publisherWritten = true;
                 break;
             }
         }
     }
-    FreeLibrary(library);
+    if (library)
+        FreeLibrary(library);
+    if (!versionWritten) {
+        DeleteRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "DisplayVersion");
+        DeleteRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "VersionMajor");
+        DeleteRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "VersionMinor");
+    }
+    if (!publisherWritten)
+        DeleteRegValue(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Publisher");
 }
 
 // The size of a file in bytes, 0 for a folder or a name that finds nothing. A name with
@@ -107,7 +123,8 @@ static bool InstalledKilobytes(const char* programPath, const char* folder, DWOR
 }
 
 // The values that tell about the installation, for the list and for package managers; each
-// one that cannot be formed is left out. folder ends in a backslash.
+// one that cannot be formed is left out (deleted, should an earlier setup have written it).
+// folder ends in a backslash.
 static void WriteEntryDetails(const char* programPath, const char* folder) {
     HKEY root = HKEY_LOCAL_MACHINE;
     char text[1024 + 16];
@@ -126,6 +143,8 @@ static void WriteEntryDetails(const char* programPath, const char* folder) {
     DWORD kilobytes = 0;
     if (InstalledKilobytes(programPath, folder, &kilobytes))
         WriteRegDword(root, UninstallEntryKey, "EstimatedSize", kilobytes);
+    else
+        DeleteRegValue(root, UninstallEntryKey, "EstimatedSize");
     // The home page as the completion dialog's button opens it.
     WriteRegString(root, UninstallEntryKey, "URLInfoAbout", MessageText(IDS_HOME_PAGE));
 

@@ -177,7 +177,7 @@ int UninstallProduct() {
     // Without the script only the program file and its folder stay: the product is gone.
     char scriptPath[1024];
     char scriptFolder[1024];
-    if (!WriteRemovalScript(scriptPath, scriptFolder, programPath))
+    if (!WriteRemovalScript(scriptPath, scriptFolder, programPath, SilentSetup))
         return done;
     StartRemovalScript(scriptPath, scriptFolder);
     ExitProcess(static_cast<UINT>(done));

@@ -9,9 +9,9 @@
 
 namespace {
 
-std::string Compose(bool nt, const char* program, const char* folder, const char* script) {
+std::string Compose(bool nt, const char* program, const char* folder, const char* script, bool silent = false) {
     static char text[RemovalScriptSize];
-    int length = ComposeRemovalScript(text, sizeof(text), nt, program, folder, script);
+    int length = ComposeRemovalScript(text, sizeof(text), nt, silent, program, folder, script);
     EXPECT_GE(length, 0);
     return std::string(text, length < 0 ? 0 : length);
 }
@@ -66,6 +66,10 @@ TEST(RemovalScript, WaitsTriesWarnsAndDeletesItself) {
     EXPECT_GE(tries, 2);
     ASSERT_GT(done, 0);
     EXPECT_EQ("if exist \"" + program + "\" \"" + program + "\" /warning", lines[done + 1]);
+    // A silent uninstall's script differs only there: its warning run shows nothing either.
+    std::vector<std::string> silent = Lines(Compose(true, program.c_str(), folder.c_str(), self.c_str(), true));
+    lines[done + 1] = "if exist \"" + program + "\" \"" + program + "\" /s /warning";
+    EXPECT_EQ(lines, silent);
 }
 
 TEST(RemovalScript, OlderSystemsStartWithStartWait) {
@@ -95,10 +99,10 @@ TEST(RemovalScript, RootFolderAndBounds) {
     // The largest paths fit the buffer, even with every byte a "%".
     std::string worst(1023, '%');
     static char text[RemovalScriptSize];
-    EXPECT_GT(ComposeRemovalScript(text, sizeof(text), false, worst.c_str(), worst.c_str(), worst.c_str()), 0);
+    EXPECT_GT(ComposeRemovalScript(text, sizeof(text), false, true, worst.c_str(), worst.c_str(), worst.c_str()), 0);
     // A buffer too small is reported, not overrun.
     char small[64];
-    EXPECT_EQ(-1, ComposeRemovalScript(small, sizeof(small), true, "C:\\a\\u.exe", "C:\\a", "C:\\s.bat"));
+    EXPECT_EQ(-1, ComposeRemovalScript(small, sizeof(small), true, false, "C:\\a\\u.exe", "C:\\a", "C:\\s.bat"));
 }
 
 TEST(RemovalScript, InterpreterCommand) {

@@ -476,7 +476,7 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
         SCOPED_TRACE("setup refused change " + Change(setupLog, n));
         PutBack(seeded);
         ASSERT_TRUE(installation.Stage(program));
-        EXPECT_EQ(0, RunProgram(installation, true, {0, n, nullptr, false}));
+        EXPECT_EQ(1603, RunProgram(installation, true, {0, n, nullptr, false})) << "a refused setup is not done";
         if (UninstallCommand().empty()) {
             EXPECT_TRUE(seeded == TakeSnapshot()) << "setup went on without its entry";
         } else {

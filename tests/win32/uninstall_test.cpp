@@ -314,7 +314,7 @@ protected:
     // on its own) makes it: the file written must hold exactly that.
     std::string ExpectedScript() {
         static char text[RemovalScriptSize];
-        int length = ComposeRemovalScript(text, sizeof(text), IsNtPrefix(), program.c_str(), folder.c_str(),
+        int length = ComposeRemovalScript(text, sizeof(text), IsNtPrefix(), false, program.c_str(), folder.c_str(),
                                           script.c_str());
         EXPECT_GT(length, 0);
         return std::string(text, length > 0 ? length : 0);
@@ -604,10 +604,18 @@ TEST_F(Uninstall, WarningRunLeavesTheProgramToTheRestart) {
     ASSERT_TRUE(running.Start("\"" + program + "\" /warning"));
     EXPECT_EQ(Ansi("解除安裝完成\n部分檔案仍在使用中，將於 Windows 重新啟動時刪除。"), AnswerBox(running, IDOK));
     ASSERT_TRUE(running.Wait(20000));
-    if (IsNtPrefix())
-        EXPECT_EQ(ExpectedDeletions({program + ".~0", folder}), RestartDeletions());
-    else
-        EXPECT_EQ(ExpectedDeletions({shortProgram}), RestartDeletions());
+    std::string expected = IsNtPrefix() ? ExpectedDeletions({program + ".~0", folder}) : ExpectedDeletions({shortProgram});
+    EXPECT_EQ(expected, RestartDeletions());
+    // The script of a silent uninstall runs it with /s: the same, without a message.
+    ClearRestartDeletions();
+    if (IsNtPrefix()) {
+        ASSERT_TRUE(MoveFileA((program + ".~0").c_str(), program.c_str()));
+    }
+    RunningProgram silent;
+    ASSERT_TRUE(silent.Start("\"" + program + "\" /s /warning"));
+    EXPECT_EQ(nullptr, silent.WaitForDialog(20000)) << "a message in a silent run";
+    EXPECT_TRUE(silent.Wait(20000));
+    EXPECT_EQ(expected, RestartDeletions());
     Restart();
     EXPECT_FALSE(PathExists(IsNtPrefix() ? folder : program));
 }
@@ -624,9 +632,15 @@ TEST(UninstallEntry, NamesTheProgramQuoted) {
     SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "C:\\old\\uninstall.exe");
     DWORD begun = 1;
     SetRegBytes(HKEY_LOCAL_MACHINE, UninstallKey, "Removing", REG_DWORD, &begun, sizeof(begun));
+    // Values of an earlier setup that cannot be formed now (no archiver with a version resource
+    // and no Uninstall.lst beside this program) go rather than tell of the earlier installation.
+    for (const char* stale : {"DisplayVersion", "VersionMajor", "VersionMinor", "Publisher", "EstimatedSize"})
+        SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, stale, "earlier");
     RegisterUninstallEntry();
     EXPECT_EQ("\"" + std::string(path) + "\"", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
     EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "Removing"));
+    for (const char* stale : {"DisplayVersion", "VersionMajor", "VersionMinor", "Publisher", "EstimatedSize"})
+        EXPECT_EQ("<none>", GetRegText(HKEY_LOCAL_MACHINE, UninstallKey, stale)) << stale;
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
 }
 
