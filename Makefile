@@ -76,10 +76,14 @@ fuzz-check: fuzz-build
 fuzz: fuzz-build
 	tools/run-fuzz.sh $(BUILD)/fuzz $(FUZZ_SECONDS)
 
-bench: prereqs
+RUNS ?= 9
+# The language file reader on the host (Google Benchmark), then the program itself under Wine:
+# a bare start, the silent setup and the silent uninstall (tests/wine/bench.sh, RUNS rounds).
+bench: build-tests
 	$(CMAKE) -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release -DKVO_TESTS=OFF -DKVO_BENCH=ON >/dev/null
 	$(CMAKE) --build $(BUILD)/bench -j $(JOBS)
 	$(BUILD)/bench/tests/bench/language_bench
+	RUNS=$(RUNS) tests/wine/bench.sh $(BUILD)/$(TEST_TREE)
 
 test: test-host test-wine fuzz-check
 

@@ -23,7 +23,7 @@
 
 // False when a change failed: then the product settings key stays, with the records of the
 // previous handlers that are not back yet, and running the uninstall again finishes the job.
-static bool RemoveRegistrations() {
+static bool RemoveRegistrationsInBatch() {
     int failures = FailedRegistryChanges();
     SetupOptions none;
     memset(&none, 0, sizeof(none));
@@ -44,6 +44,15 @@ static bool RemoveRegistrations() {
         return false;
     DeleteRegTree(HKEY_CURRENT_USER, "");
     return FailedRegistryChanges() == failures;
+}
+
+// The same in one batch of the registry layer: most of its reads and changes come several to
+// a key in a row.
+static bool RemoveRegistrations() {
+    BeginRegistryBatch();
+    bool whole = RemoveRegistrationsInBatch();
+    EndRegistryBatch();
+    return whole;
 }
 
 static void DeleteHelpIndexFiles() {

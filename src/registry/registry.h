@@ -1,6 +1,6 @@
 // Every registry read, write and delete of the program. Each operation opens, uses and closes
-// its key; paths under HKEY_CURRENT_USER are relative to the product settings key
-// HKEY_CURRENT_USER\Software\Krelvo. Writes and deletes fail silently; reads fall back to the
+// its key (within a batch, below, it may keep it open for the next one); paths under
+// HKEY_CURRENT_USER are relative to the product settings key HKEY_CURRENT_USER\Software\Krelvo. Writes and deletes fail silently; reads fall back to the
 // caller's default; each write or delete that the system refuses is counted.
 #pragma once
 #include <windows.h>
@@ -45,6 +45,12 @@ bool RegKeyHasSubkeys(HKEY root, const char* path);
 // or value that was to go and is not there counts as deleted). Callers compare it before and
 // after a group of changes to tell whether the group was made whole.
 int FailedRegistryChanges();
+// Between these two calls the layer keeps the last key it opened open for the reads and changes
+// that follow on that key, instead of opening and closing it for each: for setup's and the
+// uninstall's runs of changes. Meanwhile every change to the registry must go through this layer
+// (a key deleted behind its back would keep refusing changes until the batch ends).
+void BeginRegistryBatch();
+void EndRegistryBatch();
 // Whether this account may create subkeys and set values in the key (full path, no product
 // prefix): on the NT family, without administrator rights, HKEY_LOCAL_MACHINE is read-only.
 bool MayWriteRegKey(HKEY root, const char* path);

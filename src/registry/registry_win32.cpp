@@ -3,6 +3,8 @@
 #include "registry/reg_text.h"
 #include "support/system.h"
 
+#include <string.h>
+
 // Keys deleted in the current pass of DeleteRegTree (one thread; tree deletions never nest).
 static int deletedKeyCount;
 
@@ -44,18 +46,80 @@ static HKEY CreateKeyForWrite(HKEY root, const char* fullPath) {
     return key;
 }
 
+static void CloseKey(HKEY key) { RegCloseKey(key); }
+
+// Within a batch the last key opened by a full path stays open for the reads and changes that
+// follow on the same key: every open and close is a call into the system (under Wine a round
+// trip to the wineserver), and setup and the uninstall make most of theirs several to a key in
+// a row. It is opened for reading and writing alike where the system allows it. Any key
+// deletion closes it first, as a handle to a deleted key refuses every change.
+static bool inBatch;
+static struct {
+    HKEY root;
+    HKEY key;  // null: none kept
+    REGSAM access;
+    char path[RegPathSize];
+} kept;
+
+static void DropKeptKey() {
+    if (kept.key)
+        CloseKey(kept.key);
+    kept.key = nullptr;
+}
+
+void BeginRegistryBatch() { inBatch = true; }
+
+void EndRegistryBatch() {
+    inBatch = false;
+    DropKeptKey();
+}
+
+static LONG OpenKey(HKEY root, const char* fullPath, REGSAM access, bool create, HKEY* key) {
+    return create ? RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, key, nullptr)
+                  : RegOpenKeyExA(root, fullPath, 0, access, key);
+}
+
+// The key at a full path with at least the access asked for, created when missing with create;
+// the system's status when it cannot be had. The caller lets go of it with ReleaseKey.
+static LONG AcquireKey(HKEY root, const char* fullPath, REGSAM access, bool create, HKEY* key) {
+    if (kept.key && kept.root == root && (kept.access & access) == access &&
+        strcmp(kept.path, fullPath) == 0) {
+        *key = kept.key;
+        return ERROR_SUCCESS;
+    }
+    DropKeptKey();
+    // Outside a batch, or where the system grants only what was asked for, exactly that.
+    REGSAM granted = inBatch ? KEY_READ | KEY_WRITE : access;
+    LONG status = OpenKey(root, fullPath, granted, create, key);
+    if (status == ERROR_ACCESS_DENIED && granted != access) {
+        granted = access;
+        status = OpenKey(root, fullPath, granted, create, key);
+    }
+    if (status != ERROR_SUCCESS)
+        return status;
+    if (inBatch) {
+        kept.root = root;
+        kept.key = *key;
+        kept.access = granted;
+        strcpy(kept.path, fullPath);  // both RegPathSize bytes
+    }
+    return ERROR_SUCCESS;
+}
+
+static void ReleaseKey(HKEY key) {
+    if (key != kept.key)
+        CloseKey(key);
+}
+
 static HKEY OpenKeyForRead(HKEY root, const char* path) {
     char fullPath[RegPathSize];
-    if (!FullPath(root, path, fullPath))
-        return nullptr;
     HKEY key;
-    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key) !=
-        ERROR_SUCCESS)
+    if (!FullPath(root, path, fullPath) ||
+        AcquireKey(root, fullPath, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, false, &key) != ERROR_SUCCESS)
         return nullptr;
     return key;
 }
-
-static void CloseKey(HKEY key) { RegCloseKey(key); }
 
 // Reached at run time: the import table holds only functions checked against the export tables
 // of Windows 95 and NT 4.0, and 95/98/Me have no working wide registry calls.
@@ -69,10 +133,12 @@ void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD typ
     if (!FullPath(root, path, fullPath))
         return;
     // Without the rights the key cannot even be opened for writing.
-    HKEY key = RegistryChangeRefused('W') ? nullptr : CreateKeyForWrite(root, fullPath);
+    HKEY key = nullptr;
+    if (!RegistryChangeRefused('W') && AcquireKey(root, fullPath, KEY_WRITE, true, &key) != ERROR_SUCCESS)
+        key = nullptr;
     if (key) {
         Checked(RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count));
-        CloseKey(key);
+        ReleaseKey(key);
     } else {
         failedChangeCount++;
     }
@@ -108,7 +174,7 @@ bool ReadRegString(HKEY root, const char* path, const char* valueName, char* buf
         DWORD size = bufferSize;
         LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
                                        reinterpret_cast<BYTE*>(buffer), &size);
-        CloseKey(key);
+        ReleaseKey(key);
         // Whatever was stored (no terminator, another type, the buffer filled exactly), the
         // caller gets a terminated text inside its buffer or its default.
         if (result == ERROR_SUCCESS && TerminateReadText(buffer, size, bufferSize))
@@ -131,7 +197,7 @@ DWORD ReadRegDword(HKEY root, const char* path, const char* valueName, DWORD def
     DWORD size = sizeof(value);
     LONG result = RegQueryValueExA(key, valueName, nullptr, nullptr,
                                    reinterpret_cast<BYTE*>(&value), &size);
-    CloseKey(key);
+    ReleaseKey(key);
     // Shorter than 4 bytes would fill only part of the number: treated as absent.
     if (result != ERROR_SUCCESS || size != sizeof(value))
         return defaultValue;
@@ -151,7 +217,7 @@ bool ReadRegValue(HKEY root, const char* path, const char* valueName, void* buff
     DWORD storedType = REG_NONE;
     LONG result = RegQueryValueExA(key, valueName, nullptr, &storedType,
                                    static_cast<BYTE*>(buffer), &size);
-    CloseKey(key);
+    ReleaseKey(key);
     if (result != ERROR_SUCCESS || size > bufferSize)
         return false;
     *count = size;
@@ -170,10 +236,10 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
     if (!FullPath(root, path, fullPath))
         return;
     HKEY key;
-    if (Checked(RegOpenKeyExA(root, fullPath, 0, KEY_WRITE, &key)) != ERROR_SUCCESS)
+    if (Checked(AcquireKey(root, fullPath, KEY_WRITE, false, &key)) != ERROR_SUCCESS)
         return;
     Checked(RegistryChangeRefused('V') ? ERROR_ACCESS_DENIED : RegDeleteValueA(key, valueName));
-    CloseKey(key);
+    ReleaseKey(key);
     NoteRegistryChange('V', root, fullPath, valueName);
 }
 
@@ -182,6 +248,7 @@ void DeleteRegKey(HKEY root, const char* path) {
     // An empty full path would name the root itself.
     if (!FullPath(root, path, fullPath) || !fullPath[0])
         return;
+    DropKeptKey();
     // NT family: fails while the key has subkeys, and the key stays as meant. 95/98/Me: removes
     // the whole subtree.
     LONG status = RegistryChangeRefused('K') ? ERROR_ACCESS_DENIED : RegDeleteKeyA(root, fullPath);
@@ -195,9 +262,9 @@ bool RegKeyExists(HKEY root, const char* path) {
     if (!FullPath(root, path, fullPath))
         return false;
     HKEY key;
-    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (AcquireKey(root, fullPath, KEY_QUERY_VALUE, false, &key) != ERROR_SUCCESS)
         return false;
-    CloseKey(key);
+    ReleaseKey(key);
     return true;
 }
 
@@ -261,7 +328,7 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
     }
     if (target)
         CloseKey(target);
-    CloseKey(source);
+    ReleaseKey(source);
     return whole;
 }
 
@@ -272,7 +339,7 @@ bool RegKeyHasSubkeys(HKEY root, const char* path) {
     char child[RegKeyNameSize];
     DWORD childSize = sizeof(child);
     LONG result = RegEnumKeyExA(key, 0, child, &childSize, nullptr, nullptr, nullptr, nullptr);
-    CloseKey(key);
+    ReleaseKey(key);
     return result != ERROR_NO_MORE_ITEMS;
 }
 
@@ -308,6 +375,7 @@ void DeleteRegTree(HKEY root, const char* path) {
     char fullPath[RegPathSize];
     if (!FullPath(root, path, fullPath) || !fullPath[0])
         return;
+    DropKeptKey();
     // The 95/98/Me family deletes a whole tree in one call.
     if (NtMajorVersion() == 0) {
         bool deleted = !RegistryChangeRefused('K') && RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS;

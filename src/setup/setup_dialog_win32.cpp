@@ -4,6 +4,7 @@
 
 #include "driver/program.h"
 #include "lang/ext_resource.h"
+#include "registry/registry.h"
 #include "resources/resource.h"
 #include "setup/common_dialog.h"
 #include "setup/setup_dialogs.h"
@@ -30,7 +31,9 @@ static void ConfirmSetup(HWND dialog) {
     // The uninstall entry comes first: a setup cut off anywhere after it can be taken back
     // from the list of removable programs. The choices are saved before anything is applied,
     // so they survive a failing step. Without the entry nothing could be taken back.
+    BeginRegistryBatch();
     if (!RegisterUninstallEntry()) {
+        EndRegistryBatch();
         EndDialog(dialog, 0);
         return;
     }
@@ -38,6 +41,7 @@ static void ConfirmSetup(HWND dialog) {
     SetupOptionsFromDialog(dialog, options);
     SaveSetupOptions(options);
     ApplySetupOptions(options, ProgramGroupPath);
+    EndRegistryBatch();
     EndDialog(dialog, 1);
 }
 

@@ -237,16 +237,66 @@ TEST_F(Registry, DeleteRegKeyFollowsTheFamily) {
 }
 
 // The system refuses a key below a volatile one unless it is volatile too: a real refusal.
+// The same within a batch, where the refused key must not stand in for the next one.
 TEST_F(Registry, RefusedChangesAreCounted) {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, In("Volatile"), 0, nullptr,
                                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegCloseKey(key);
+    for (bool batch : {false, true}) {
+        if (batch)
+            BeginRegistryBatch();
+        int failures = FailedRegistryChanges();
+        WriteRegString(HKEY_CLASSES_ROOT, In("Volatile\\Child"), "A", "1");
+        EXPECT_EQ(failures + 1, FailedRegistryChanges()) << batch;
+        WriteRegString(HKEY_CLASSES_ROOT, In("Volatile"), "A", "1");
+        WriteRegString(HKEY_CLASSES_ROOT, In("Volatile\\Child"), "B", "1");
+        EXPECT_EQ(failures + 2, FailedRegistryChanges()) << batch;
+        EXPECT_EQ("1", GetRegText(HKEY_CLASSES_ROOT, In("Volatile"), "A"));
+        if (batch)
+            EndRegistryBatch();
+    }
+}
+
+// Within a batch the layer keeps a key open between operations: every read and change still
+// reaches the key its root and path name, also after that key was deleted and made anew.
+TEST_F(Registry, ABatchReachesTheNamedKeyEveryTime) {
+    BeginRegistryBatch();
+    WriteRegString(HKEY_CLASSES_ROOT, In("B"), "A", "1");
+    WriteRegDword(HKEY_CLASSES_ROOT, In("B"), "D", 7);
+    char text[8];
+    EXPECT_TRUE(ReadRegString(HKEY_CLASSES_ROOT, In("B"), "A", text, "", sizeof(text)));
+    EXPECT_STREQ("1", text);
+    // The same path below another root, and a key below the kept one, are other keys.
+    WriteSettingString(In("B"), "A", "user");
+    WriteRegString(HKEY_CLASSES_ROOT, In("B\\Sub"), "A", "sub");
+    EXPECT_EQ(7u, ReadRegDword(HKEY_CLASSES_ROOT, In("B"), "D", 0));
+    EXPECT_TRUE(RegKeyHasSubkeys(HKEY_CLASSES_ROOT, In("B")));
+    EXPECT_EQ("1", GetRegText(HKEY_CLASSES_ROOT, In("B"), "A"));
+    EXPECT_EQ("user", GetRegText(HKEY_CURRENT_USER, std::string("Software\\Krelvo\\") + In("B"), "A"));
+    DeleteRegValue(HKEY_CLASSES_ROOT, In("B"), "A");
+    EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, In("B"), "A"));
+    // Deleted and written again, read first: the new key, not the deleted one.
     int failures = FailedRegistryChanges();
-    WriteRegString(HKEY_CLASSES_ROOT, In("Volatile\\Child"), "A", "1");
-    EXPECT_EQ(failures + 1, FailedRegistryChanges());
-    WriteRegString(HKEY_CLASSES_ROOT, In("Volatile"), "A", "1");
-    EXPECT_EQ(failures + 1, FailedRegistryChanges());
+    EXPECT_EQ(7u, ReadRegDword(HKEY_CLASSES_ROOT, In("B"), "D", 0));
+    DeleteRegTree(HKEY_CLASSES_ROOT, In("B"));
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, In("B")));
+    WriteRegString(HKEY_CLASSES_ROOT, In("B"), "C", "3");
+    EXPECT_EQ("3", GetRegText(HKEY_CLASSES_ROOT, In("B"), "C"));
+    EXPECT_EQ(0u, ReadRegDword(HKEY_CLASSES_ROOT, In("B"), "D", 0));
+    DeleteRegKey(HKEY_CLASSES_ROOT, In("B"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, In("B")));
+    WriteRegString(HKEY_CLASSES_ROOT, In("B"), "E", "5");
+    EXPECT_EQ("5", GetRegText(HKEY_CLASSES_ROOT, In("B"), "E"));
+    EXPECT_EQ(failures, FailedRegistryChanges());
+    // The end of a batch lets the key go: deleted behind the layer's back, it is made anew.
+    EndRegistryBatch();
+    WipeRegTree(HKEY_CLASSES_ROOT, In("B"));
+    BeginRegistryBatch();
+    WriteRegString(HKEY_CLASSES_ROOT, In("B"), "F", "6");
+    EndRegistryBatch();
+    EXPECT_EQ("6", GetRegText(HKEY_CLASSES_ROOT, In("B"), "F"));
+    EXPECT_EQ(failures, FailedRegistryChanges());
 }
 
 // Three levels of five children each, created in an order that differs from the alphabetical

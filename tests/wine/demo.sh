@@ -12,17 +12,6 @@ here="$(cd "$(dirname "$0")" && pwd)"
 
 run() { "$WINE" "$@"; }
 
-# stage_installation FOLDER: the installation as the installer leaves it.
-stage_installation() {
-  local folder="$1"
-  mkdir -p "$folder"
-  cp "$bin/uninstall.exe" "$folder/"
-  cp "$bin/standin.exe" "$folder/Krelvo.exe"
-  cp "$bin/fixtures/only_done_dialog.dll" "$folder/kvoext.dll"   # any library stands in
-  for doc in Kvo.txt license.txt order.txt krelvo.hlp; do echo "Krelvo $doc" > "$folder/$doc"; done
-  printf '%s\r\n' uninstall.exe Krelvo.exe kvoext.dll Kvo.txt license.txt order.txt krelvo.hlp kvonew.dat zipnew.dat \
-    > "$folder/Uninstall.lst"
-}
 exe='C:\Program Files\Krelvo\uninstall.exe'
 
 # With SCREENSHOTS=1: the three dialogs on a virtual X display, photographed into
@@ -46,7 +35,7 @@ if [ "${SCREENSHOTS:-}" = 1 ]; then
   for variant in "builtin=" ${LIBRARIES:-}; do
     name="${variant%%=*}" library="${variant#*=}"
     folder="$prefix/drive_c/Program Files/Krelvo"
-    rm -rf "$folder" && stage_installation "$folder"
+    rm -rf "$folder" && stage_installation "$bin" "$folder"
     [ -n "$library" ] && cp "$library" "$folder/kvolng.dll"
     shots="$build/demo/screenshots/$name${DPI:+-${DPI}dpi}"
     rm -rf "$shots" && mkdir -p "$shots"
@@ -76,7 +65,7 @@ run reg add 'HKCR\OtherZip.Archive\shell\open\command' /ve /d 'C:\OtherZip\oz.ex
 
 folder="$prefix/drive_c/Program Files/Krelvo"
 echo "== The installation as the installer leaves it: C:\\Program Files\\Krelvo"
-stage_installation "$folder"
+stage_installation "$bin" "$folder"
 
 echo
 echo "== uninstall.exe /s /setup (silent, in the installation folder)"

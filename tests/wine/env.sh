@@ -64,3 +64,16 @@ stop_prefix() {
   "$WINESERVER" -k 2>/dev/null || true
   "$WINESERVER" -w 2>/dev/null || true
 }
+
+# stage_installation BIN FOLDER: the installation as the installer leaves it, from the test
+# tree BIN: its uninstall.exe, the stand-in archiver, any library as the shell extension.
+stage_installation() {
+  local bin="$1" folder="$2"
+  mkdir -p "$folder"
+  cp "$bin/uninstall.exe" "$folder/"
+  cp "$bin/standin.exe" "$folder/Krelvo.exe"
+  cp "$bin/fixtures/only_done_dialog.dll" "$folder/kvoext.dll"   # any library stands in
+  for doc in Kvo.txt license.txt order.txt krelvo.hlp; do echo "Krelvo $doc" > "$folder/$doc"; done
+  printf '%s\r\n' uninstall.exe Krelvo.exe kvoext.dll Kvo.txt license.txt order.txt krelvo.hlp kvonew.dat zipnew.dat \
+    > "$folder/Uninstall.lst"
+}
