@@ -81,8 +81,6 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
         if (n == 0 || n >= sizeof(folder))
             folder[0] = '\0';
         SetDlgItemTextA(dialog, IDC_INSTALL_FOLDER, folder);
-        if (SilentSetup)
-            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         return TRUE;
     }
     case WM_COMMAND:
@@ -113,5 +111,8 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 }
 
 INT_PTR RunCompletionDialog() {
+    // A silent setup closes it at once: it is not made at all.
+    if (SilentSetup)
+        return 1;
     return DialogBoxParamA(ResourceModule, "DONEDLG", nullptr, CompletionDialogProc, 0);
 }

@@ -27,22 +27,20 @@ void ApplySetupOptions(const SetupOptions& options, char* programGroupPath) {
     SetShortcuts(options, programGroupPath);
 }
 
-static void ConfirmSetup(HWND dialog) {
+// Setup with the confirmed choices: 1, or 0 when the entry could not be written and nothing
+// was changed.
+static INT_PTR ConfirmSetup(const SetupOptions& options) {
     // The uninstall entry comes first: a setup cut off anywhere after it can be taken back
     // from the list of removable programs. The choices are saved before anything is applied,
     // so they survive a failing step. Without the entry nothing could be taken back.
     BeginRegistryBatch();
-    if (!RegisterUninstallEntry()) {
-        EndRegistryBatch();
-        EndDialog(dialog, 0);
-        return;
+    bool entry = RegisterUninstallEntry();
+    if (entry) {
+        SaveSetupOptions(options);
+        ApplySetupOptions(options, ProgramGroupPath);
     }
-    SetupOptions options = {};
-    SetupOptionsFromDialog(dialog, options);
-    SaveSetupOptions(options);
-    ApplySetupOptions(options, ProgramGroupPath);
     EndRegistryBatch();
-    EndDialog(dialog, 1);
+    return entry ? 1 : 0;
 }
 
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,15 +53,16 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetForegroundWindow(dialog);
         SendMessageA(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(ProgramIcon));
         SendDlgItemMessageA(dialog, IDC_EXPLANATION, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
-        if (SilentSetup)
-            SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         return TRUE;
     }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDOK:
-            ConfirmSetup(dialog);
+        case IDOK: {
+            SetupOptions options = {};
+            SetupOptionsFromDialog(dialog, options);
+            EndDialog(dialog, ConfirmSetup(options));
             break;
+        }
         case IDCANCEL:
             EndDialog(dialog, 0);
             break;
@@ -87,5 +86,12 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 INT_PTR RunSetupDialog() {
+    // A silent setup confirms at once the choices that the dialog would show (saved, or the
+    // first run's), without making the dialog: that took a sixth of its time.
+    if (SilentSetup) {
+        SetupOptions options = {};
+        LoadSetupOptions(options);
+        return ConfirmSetup(options);
+    }
     return DialogBoxParamA(ResourceModule, "SETUPDLG", nullptr, SetupDialogProc, 0);
 }

@@ -264,7 +264,7 @@ TEST(DesktopLaunch, OnlyAProcessReadAsThisUsersCountsAsOurs) {
 TEST_F(CompletionDialog, SilentSetupClosesItAtOnce) {
     SilentSetup = true;
     DWORD start = GetTickCount();
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), "DONEDLG", nullptr, CompletionDialogProc, 0);
+    INT_PTR result = RunCompletionDialog();
     SilentSetup = false;
     EXPECT_EQ(1, result);
     EXPECT_LT(GetTickCount() - start, 5000u);
