@@ -442,12 +442,8 @@ TEST(DialogDpi, EveryTextFitsAt144Dpi) {
                ERROR_SUCCESS;
     DWORD dpi = 144;
     RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof(dpi));
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string output = uninstall_tests::RunUnixTool(
-        "f() { KVO_EXPECT_DPI=144 \"$WINE\" $1 --gtest_filter=DialogTest.EveryTextFitsAtTheScreenDpi; "
-        "echo exit=$?; }; f",
-        self);
+    std::string output =
+        uninstall_tests::RunTestInChild("KVO_EXPECT_DPI=144", "DialogTest.EveryTextFitsAtTheScreenDpi");
     if (had)
         RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&before), sizeof(before));
     else

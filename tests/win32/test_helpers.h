@@ -93,6 +93,17 @@ inline std::string RunUnixTool(const char* tool, const std::string& windowsPath)
     return result;
 }
 
+// Runs one test of this program again in a child process, started through a shell with the
+// variables assigned first (a locale, say: Wine takes a process's code page from its Unix
+// environment, which a Windows parent cannot set); the child's output, ending in "exit=" and its
+// status.
+inline std::string RunTestInChild(const std::string& assignments, const std::string& test) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof(self));
+    std::string tool = "f() { " + assignments + " \"$WINE\" $1 --gtest_filter=" + test + "; echo exit=$?; }; f";
+    return RunUnixTool(tool.c_str(), self);
+}
+
 // Deletes a folder tree of the test's own making (attributes cleared first).
 inline void DeleteTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());

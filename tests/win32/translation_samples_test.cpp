@@ -210,14 +210,9 @@ TEST_F(TranslationSamples, EnglishLibraryInCodePage1252) {
 }
 
 TEST(TranslationSamplesProcess, EnglishLibraryUnderWesternCodePage) {
-    // Wine takes a process's code page from its Unix locale, which a Windows parent cannot
-    // change: the child is started through a shell with the locale that gives code page 1252.
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof(self));
-    std::string output = uninstall_tests::RunUnixTool(
-        "f() { LANG=C.UTF-8 LC_ALL=C.UTF-8 KVO_EXPECT_ACP=1252 \"$WINE\" $1 "
-        "--gtest_filter=TranslationSamples.EnglishLibraryInCodePage1252; echo exit=$?; }; f",
-        self);
+    // The locale that gives code page 1252.
+    std::string output = uninstall_tests::RunTestInChild("LANG=C.UTF-8 LC_ALL=C.UTF-8 KVO_EXPECT_ACP=1252",
+                                                         "TranslationSamples.EnglishLibraryInCodePage1252");
     EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 1 test")) << output;
     EXPECT_NE(std::string::npos, output.find("exit=0")) << output;
 }
