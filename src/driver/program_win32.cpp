@@ -11,17 +11,34 @@ char ProgramGroupPath[1024];
 HICON ProgramIcon;
 HFONT BoldFont;
 
+typedef HDC(WINAPI* GetDCFunction)(HWND);
+typedef int(WINAPI* ReleaseDCFunction)(HWND, HDC);
+typedef int(WINAPI* GetDeviceCapsFunction)(HDC, int);
+
+// The screen's dots per inch, 96 when it cannot be told. The three calls are reached at run
+// time: the import table holds only functions checked against Windows 95's and NT 4.0's export
+// tables, and these have not been.
+static int ScreenDpi() {
+    GetDCFunction getDC = reinterpret_cast<GetDCFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDC")));
+    ReleaseDCFunction releaseDC = reinterpret_cast<ReleaseDCFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ReleaseDC")));
+    GetDeviceCapsFunction deviceCaps = reinterpret_cast<GetDeviceCapsFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("gdi32.dll"), "GetDeviceCaps")));
+    HDC screen = getDC && releaseDC && deviceCaps ? getDC(nullptr) : nullptr;
+    if (!screen)
+        return 96;
+    int dpi = deviceCaps(screen, LOGPIXELSY);
+    releaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
 HFONT CreateBoldFont() {
     // 12 pixels on a 96-DPI screen. The manifest declares the program DPI-aware, so Vista and
     // later no longer stretch its windows: the dialogs grow with their font, and this font must
     // grow by the screen's DPI too. Older systems lay every program out at the screen's DPI
     // (96, or 120 with large fonts), so there too the line keeps its proportion.
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    if (dpi <= 0)
-        dpi = 96;
+    int dpi = ScreenDpi();
     // GB2312_CHARSET (134) as the product always had it; the face name decides the glyphs.
     return CreateFontA(-(12 * dpi / 96), 0, 0, 0, FW_BOLD, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0,
                        "MS Sans Serif");
