@@ -21,14 +21,14 @@
 #include "support/system.h"
 #include "support/text.h"
 
-// False when a change failed: then the product settings key stays, with the records of the
-// previous handlers that are not back yet, and running the uninstall again finishes the job.
+// False when a change failed: then the records of the previous handlers that are not back yet
+// stay, with the product settings key, and running the uninstall again finishes the job.
 static bool RemoveRegistrationsInBatch() {
     int failures = FailedRegistryChanges();
     SetupOptions none;
     memset(&none, 0, sizeof(none));
-    // The associations go first: they restore the previous handlers from the backups kept
-    // below the product settings key, which is deleted last.
+    // The associations go first: they restore the previous handlers from their records, which
+    // are deleted last.
     SetAssociations(none);
     RemoveCapabilities();
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_FLUSH, nullptr, nullptr);
@@ -42,6 +42,8 @@ static bool RemoveRegistrationsInBatch() {
     // The records go last, and only once every handler is back.
     if (FailedRegistryChanges() != failures)
         return false;
+    DeleteRegTree(HKEY_LOCAL_MACHINE, RecordsKey);
+    DeleteRegKeyIfEmpty(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
     DeleteRegTree(HKEY_CURRENT_USER, "");
     return FailedRegistryChanges() == failures;
 }

@@ -343,6 +343,13 @@ bool RegKeyHasSubkeys(HKEY root, const char* path) {
     return result != ERROR_NO_MORE_ITEMS;
 }
 
+void DeleteRegKeyIfEmpty(HKEY root, const char* path) {
+    unsigned char bytes[4];
+    if (RegKeyExists(root, path) && !RegKeyHasSubkeys(root, path) &&
+        CopyRegValues(root, path, root, path, 0, bytes, sizeof(bytes), false))
+        DeleteRegKey(root, path);
+}
+
 // One pass over the key name below parent: each child found is deleted with its own subtree,
 // then the key itself. Children are opened and deleted through their parent's handle, so that
 // no call ever needs a path longer than one name (long paths are refused by some systems).

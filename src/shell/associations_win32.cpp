@@ -1,5 +1,4 @@
-// Taking archive extensions over (with a record of the previous handler below the product
-// settings key) and handing them back.
+// Taking archive extensions over (with a record of the previous handler) and handing them back.
 #include <windows.h>
 
 #include <string.h>
@@ -37,12 +36,16 @@ static NewFileTemplate TemplateOf(int index) {
     return index == 0 ? kvo : zip;
 }
 
-// The record of an extension, "Setup\ext" below the product settings key.
-static void RecordPath(const char* extension, char* path /* 32 bytes */) {
-    ConcatText(path, 32, "Setup\\", extension);
+// The record of an extension, below HKEY_LOCAL_MACHINE like the classes it gives back: an
+// uninstall run by another account (a deployment tool's, as SYSTEM) must find it. On 64-bit
+// Windows this is the 32-bit view, where every release of this 32-bit program looks.
+const char RecordsKey[] = "Software\\Krelvo\\Setup";
+
+static void RecordPath(const char* extension, char* path /* 48 bytes */) {
+    ConcatText(path, 48, RecordsKey, "\\", extension);
 }
 
-// Where the record "Setup\ext" keeps the values of the ShellNew key that our entry replaced.
+// Where a record keeps the values of the ShellNew key that our entry replaced.
 static void KeptShellNewPath(const char* savedPath, char* path /* 48 bytes */) {
     ConcatText(path, 48, savedPath, "\\ShellNewKey");
 }
@@ -57,10 +60,62 @@ static bool CopyValues(HKEY fromRoot, const char* from, HKEY toRoot, const char*
                          sizeof(valueBytes), write);
 }
 
+// Whether the key holds the value (one larger than valueBytes counts as none).
+static bool HasValue(HKEY root, const char* path, const char* name) {
+    DWORD count = 0;
+    return ReadRegValue(root, path, name, valueBytes, sizeof(valueBytes), &count, nullptr);
+}
+
+// The values of a record; "Exist" last, as the value that makes a copy of one whole.
+static const char* const RecordValues[] = {"Type", "Content", "ShellNew", "ShellNewData", "NewFile", "Exist"};
+enum { RecordValueCount = sizeof(RecordValues) / sizeof(RecordValues[0]) };
+
+// Earlier releases kept an extension's record below the product settings key, in the profile
+// of the account that ran setup, where another account's uninstall cannot see it. Such a record
+// of the running account moves to the machine's: copied with "Exist" last (1 where it had only
+// a class, as a missing "Exist" always read), then deleted. A machine record with "Exist" (or,
+// for a record of the new-file entry alone, with "NewFile") is whole and governs; the account's
+// then only goes. So a run cut off anywhere finds one whole record. False when the system
+// refused a change: the extension is then left as it is, its record where it was.
+static bool AdoptEarlierRecord(const char* extension, const char* savedPath) {
+    char earlier[32];
+    char earlierKept[48];
+    char kept[48];
+    ConcatText(earlier, sizeof(earlier), "Setup\\", extension);
+    KeptShellNewPath(earlier, earlierKept);
+    KeptShellNewPath(savedPath, kept);
+    bool exist = HasValue(HKEY_CURRENT_USER, earlier, "Exist");
+    bool withClass = exist || HasValue(HKEY_CURRENT_USER, earlier, "Type");
+    if (!withClass && !HasValue(HKEY_CURRENT_USER, earlier, "NewFile"))
+        return true;
+    int failures = FailedRegistryChanges();
+    if (!HasValue(HKEY_LOCAL_MACHINE, savedPath, "Exist") &&
+        (withClass || !HasValue(HKEY_LOCAL_MACHINE, savedPath, "NewFile"))) {
+        DeleteRegTree(HKEY_LOCAL_MACHINE, savedPath);
+        CopyValues(HKEY_CURRENT_USER, earlierKept, HKEY_LOCAL_MACHINE, kept, true);
+        for (const char* name : RecordValues) {
+            DWORD count = 0;
+            DWORD type = REG_NONE;
+            if (ReadRegValue(HKEY_CURRENT_USER, earlier, name, valueBytes, sizeof(valueBytes), &count, &type))
+                WriteRegValue(HKEY_LOCAL_MACHINE, savedPath, name, type, valueBytes, count);
+        }
+        if (withClass && !exist)
+            WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", 1);
+        if (FailedRegistryChanges() != failures)
+            return false;
+    }
+    // "Type" last: while it stays, the record is still found, and the machine's is whole.
+    // The kind's "Set" stays with the user's choices.
+    for (int i = RecordValueCount - 1; i >= 0; i--)
+        DeleteRegValue(HKEY_CURRENT_USER, earlier, RecordValues[i]);
+    DeleteRegTree(HKEY_CURRENT_USER, earlierKept);
+    return FailedRegistryChanges() == failures;
+}
+
 static const DWORD Unrecorded = 0xFFFFFFFF;
 
 static DWORD NewFileState(const char* savedPath) {
-    return ReadSettingDword(savedPath, "NewFile", Unrecorded);
+    return ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", Unrecorded);
 }
 
 // Whether the record says that our new-file entry is in the ShellNew key.
@@ -93,7 +148,7 @@ static OurEntry NewFileEntryOfOurs(int index, const char* shellNewPath) {
 // system's own "Data" too: as bytes alone it counts as ours only where the record kept what
 // ours replaced, as that version did whenever it installed its entry over another.
 static bool EarlierEntryOfOurs(int index, const char* shellNewPath, const char* savedPath) {
-    if (ReadSettingDword(savedPath, "Exist", Unrecorded) == Unrecorded)
+    if (ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", Unrecorded) == Unrecorded)
         return false;
     OurEntry entry = NewFileEntryOfOurs(index, shellNewPath);
     if (entry == OurTemplateFile || (entry == OurTemplateBytes && index == 0))
@@ -102,8 +157,8 @@ static bool EarlierEntryOfOurs(int index, const char* shellNewPath, const char* 
         return false;
     char shellNew[1024];
     DWORD count = 0;
-    return (ReadSettingString(savedPath, "ShellNew", shellNew, "", sizeof(shellNew)) && shellNew[0]) ||
-           ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", valueBytes,
+    return (ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "ShellNew", shellNew, "", sizeof(shellNew)) && shellNew[0]) ||
+           ReadRegValue(HKEY_LOCAL_MACHINE, savedPath, "ShellNewData", valueBytes,
                         SavedShellNewDataSize, &count, nullptr);
 }
 
@@ -111,7 +166,7 @@ static bool EarlierEntryOfOurs(int index, const char* shellNewPath, const char* 
 static bool MarkEarlierEntryOfOurs(int index, const char* shellNewPath, const char* savedPath) {
     if (!EarlierEntryOfOurs(index, shellNewPath, savedPath))
         return false;
-    WriteSettingDword(savedPath, "NewFile", NewFileEarlierRecord);
+    WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileEarlierRecord);
     return true;
 }
 
@@ -134,9 +189,9 @@ static void SaveClass(const char* extension, const char* savedPath) {
     ReadRegString(HKEY_CLASSES_ROOT, extension, "", className, "", sizeof(className));
     ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, "",
                   sizeof(contentType));
-    WriteSettingDword(savedPath, "Exist", RegKeyExists(HKEY_CLASSES_ROOT, extension) ? 1 : 0);
-    WriteSettingString(savedPath, "Type", className);
-    WriteSettingString(savedPath, "Content", contentType);
+    WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", RegKeyExists(HKEY_CLASSES_ROOT, extension) ? 1 : 0);
+    WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", className);
+    WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", contentType);
 }
 
 // A record as read back: a class of our own reads as none, for it is never restored.
@@ -149,12 +204,12 @@ struct SavedClass {
 // False when there is no record at all; "Exist" then reads as 1, a key that existed.
 static bool ReadSavedClass(const char* savedPath, SavedClass* saved) {
     const DWORD missing = 0xFFFFFFFF;
-    saved->exist = ReadSettingDword(savedPath, "Exist", missing);
+    saved->exist = ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", missing);
     bool found = saved->exist != missing;
     if (!found)
         saved->exist = 1;
-    ReadSettingString(savedPath, "Type", saved->className, "", sizeof(saved->className));
-    ReadSettingString(savedPath, "Content", saved->contentType, "", sizeof(saved->contentType));
+    ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", saved->className, "", sizeof(saved->className));
+    ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", saved->contentType, "", sizeof(saved->contentType));
     if (IsProductClass(saved->className))
         saved->className[0] = '\0';
     return found;
@@ -178,15 +233,15 @@ static void SaveAssociation(int index, const char* extension, const char* shellN
         ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", fileName, "", sizeof(fileName));
     bool hasNullFile =
         ReadRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", nullFile, "", sizeof(nullFile));
-    WriteSettingString(savedPath, "ShellNew", !hasFileName && hasNullFile ? "*" : fileName);
+    WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "ShellNew", !hasFileName && hasNullFile ? "*" : fileName);
     if (index <= 1) {
         // What an earlier takeover kept of its handler's new-file entry must not come back
         // with this one.
         char kept[48];
         KeptShellNewPath(savedPath, kept);
-        DeleteRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData");
-        DeleteRegTree(HKEY_CURRENT_USER, kept);
-        WriteSettingDword(savedPath, "NewFile", NewFileNotInstalled);
+        DeleteRegValue(HKEY_LOCAL_MACHINE, savedPath, "ShellNewData");
+        DeleteRegTree(HKEY_LOCAL_MACHINE, kept);
+        WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileNotInstalled);
     }
 }
 
@@ -204,17 +259,17 @@ static bool KeepPreviousNewFileEntry(int index, const char* shellNewPath, const 
     if (state == Unrecorded && MarkEarlierEntryOfOurs(index, shellNewPath, savedPath))
         return true;
     if (!RegKeyExists(HKEY_CLASSES_ROOT, shellNewPath)) {
-        WriteSettingDword(savedPath, "NewFile", NewFileAddedKey);
+        WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileAddedKey);
         return true;
     }
     char kept[48];
     KeptShellNewPath(savedPath, kept);
     if (RegKeyHasSubkeys(HKEY_CLASSES_ROOT, shellNewPath) ||
-        !CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_CURRENT_USER, kept, false))
+        !CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_LOCAL_MACHINE, kept, false))
         return false;
-    DeleteRegTree(HKEY_CURRENT_USER, kept);
-    CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_CURRENT_USER, kept, true);
-    WriteSettingDword(savedPath, "NewFile", NewFileReplacedKey);
+    DeleteRegTree(HKEY_LOCAL_MACHINE, kept);
+    CopyValues(HKEY_CLASSES_ROOT, shellNewPath, HKEY_LOCAL_MACHINE, kept, true);
+    WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileReplacedKey);
     return true;
 }
 
@@ -261,10 +316,12 @@ static void TakeVolumes() {
     int volumes = AssociatedVolumeCount(NtMajorVersion() != 0);
     for (int number = 0; number < volumes; number++) {
         char volume[8];
-        char savedPath[32];
+        char savedPath[48];
         VolumeExtension(number, volume);
         RecordPath(volume, savedPath);
         int failures = FailedRegistryChanges();
+        if (!AdoptEarlierRecord(volume, savedPath))
+            continue;
         if (!IsOwnClass(volume))
             SaveClass(volume, savedPath);
         if (FailedRegistryChanges() != failures)
@@ -291,19 +348,27 @@ static void RestoreClass(const char* extension, const char* className, int failu
         WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
 }
 
+// Our class as an extension's value, where no record says what was there before: the value
+// goes, never written empty, and the key with whatever else it holds stays.
+static void DeleteOurClass(const char* extension, int failuresBefore) {
+    if (FailedRegistryChanges() == failuresBefore)
+        DeleteRegValue(HKEY_CLASSES_ROOT, extension, "");
+}
+
 // Each volume that is still ours goes back by its own record, its class last. One taken before
-// volumes had records follows the record of .kvo, as long as .kvo is ours. A volume never
-// taken, or taken by another program since, stays as it is.
-static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
+// volumes had records follows the record of .kvo, as long as .kvo is ours and has one; without
+// either record only our class goes. A volume never taken, or taken by another program since,
+// stays as it is.
+static void ReleaseVolumes(const SavedClass& kvo, bool kvoRecordApplies) {
     for (int number = 0; number < ReleasedVolumeCount; number++) {
         char volume[8];
-        char savedPath[32];
+        char savedPath[48];
         VolumeExtension(number, volume);
         RecordPath(volume, savedPath);
-        if (!IsOwnClass(volume))
+        int failures = FailedRegistryChanges();
+        if (!AdoptEarlierRecord(volume, savedPath) || !IsOwnClass(volume))
             continue;
         SavedClass saved;
-        int failures = FailedRegistryChanges();
         if (ReadSavedClass(savedPath, &saved)) {
             if (!saved.exist) {
                 DeleteTakenKey(volume);
@@ -311,7 +376,7 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
             }
             RestoreContentType(volume, saved.contentType);
             RestoreClass(volume, saved.className, failures);
-        } else if (kvoIsOurs) {
+        } else if (kvoRecordApplies) {
             if (kvo.exist && kvo.className[0]) {
                 if (kvo.contentType[0])
                     WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
@@ -319,6 +384,8 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoIsOurs) {
             } else {
                 DeleteTakenKey(volume);
             }
+        } else {
+            DeleteOurClass(volume, failures);
         }
     }
 }
@@ -329,6 +396,8 @@ static void Release(int index, const char* extension, const char* shellNewPath,
 static void Associate(const SetupOptions& options, int index, const char* extension,
                       const char* shellNewPath, const char* savedPath) {
     int failures = FailedRegistryChanges();
+    if (!AdoptEarlierRecord(extension, savedPath))
+        return;
     // Already ours: the record of the handler from before the first run stays.
     if (!IsOwnClass(extension))
         SaveAssociation(index, extension, shellNewPath, savedPath);
@@ -358,7 +427,7 @@ static void Associate(const SetupOptions& options, int index, const char* extens
 static void RestoreNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
     DWORD state = NewFileNotInstalled;
     if (index <= 1)
-        state = ReadSettingDword(savedPath, "NewFile", NewFileNotInstalled);
+        state = ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileNotInstalled);
     if (state == NewFileAddedKey) {
         DeleteAddedKey(shellNewPath, "FileName", "Data");
         return;
@@ -372,12 +441,12 @@ static void RestoreNewFileEntry(int index, const char* shellNewPath, const char*
         // The key it replaced comes back value by value.
         char kept[48];
         KeptShellNewPath(savedPath, kept);
-        CopyValues(HKEY_CURRENT_USER, kept, HKEY_CLASSES_ROOT, shellNewPath, true);
+        CopyValues(HKEY_LOCAL_MACHINE, kept, HKEY_CLASSES_ROOT, shellNewPath, true);
         return;
     }
     // Kinds whose ShellNew key setup never replaced, and records of earlier versions.
     char shellNew[1024];
-    ReadSettingString(savedPath, "ShellNew", shellNew, "", sizeof(shellNew));
+    ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "ShellNew", shellNew, "", sizeof(shellNew));
     DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
     if (shellNew[0] == '*') {
         WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", "");
@@ -388,10 +457,20 @@ static void RestoreNewFileEntry(int index, const char* shellNewPath, const char*
         // oldest records).
         DWORD count = 0;
         DWORD type = REG_BINARY;
-        if (ReadRegValue(HKEY_CURRENT_USER, savedPath, "ShellNewData", valueBytes,
+        if (ReadRegValue(HKEY_LOCAL_MACHINE, savedPath, "ShellNewData", valueBytes,
                          SavedShellNewDataSize, &count, &type))
             WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, valueBytes, count);
     }
+}
+
+// Ours, with no record of its new-file entry: only a value naming our template file goes, or
+// the bytes of our .kvo template (those of .zip are the system's own empty archive too).
+static void DeleteUnrecordedNewFileEntry(int index, const char* shellNewPath) {
+    OurEntry entry = index <= 1 ? NewFileEntryOfOurs(index, shellNewPath) : NoEntryOfOurs;
+    if (entry == OurTemplateFile)
+        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
+    else if (entry == OurTemplateBytes && index == 0)
+        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data");
 }
 
 static void Release(int index, const char* extension, const char* shellNewPath,
@@ -399,16 +478,28 @@ static void Release(int index, const char* extension, const char* shellNewPath,
     int failures = FailedRegistryChanges();
     // Our Default Programs values go whoever holds the extension now, before its class.
     RemoveCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
+    if (!AdoptEarlierRecord(extension, savedPath))
+        return;
     bool ours = IsOwnClass(extension);
     SavedClass saved;
-    ReadSavedClass(savedPath, &saved);
+    bool recorded = ReadSavedClass(savedPath, &saved);
     // The volume extensions first, and the extension's own class last: cut off before that
     // write, the extension is still ours, and running the uninstall again releases it anew.
     if (index == 0)
-        ReleaseVolumes(saved, ours);
+        ReleaseVolumes(saved, ours && recorded);
     // Taken by another program since: it stays as it is.
     if (!ours)
         return;
+    if (!recorded) {
+        // No record anywhere: an earlier release's setup by another account, whose profile
+        // held it. Only what is recognisably ours goes; no class is written, no key deleted.
+        if (index <= 1 && RecordedAsInstalled(NewFileState(savedPath)))
+            RestoreNewFileEntry(index, shellNewPath, savedPath);
+        else
+            DeleteUnrecordedNewFileEntry(index, shellNewPath);
+        DeleteOurClass(extension, failures);
+        return;
+    }
     if (saved.exist) {
         RestoreContentType(extension, saved.contentType);
         RestoreNewFileEntry(index, shellNewPath, savedPath);
@@ -428,7 +519,7 @@ void SetAssociations(const SetupOptions& options) {
             char extension[16];
             rest = NextExtension(rest, extension, sizeof(extension));
             char shellNewPath[32];
-            char savedPath[32];
+            char savedPath[48];
             ConcatText(shellNewPath, sizeof(shellNewPath), extension, "\\ShellNew");
             RecordPath(extension, savedPath);
             if (options.Associate[index])

@@ -36,8 +36,7 @@ static bool HoldsAtMost(HKEY root, const char* path, DWORD count) {
 // left in it.
 static void RemovePreviousCapabilities() {
     DeleteRegTree(HKEY_LOCAL_MACHINE, PreviousCapabilitiesKey);
-    if (HoldsAtMost(HKEY_LOCAL_MACHINE, ProductMachineKey, 0))
-        DeleteRegKey(HKEY_LOCAL_MACHINE, ProductMachineKey);
+    DeleteRegKeyIfEmpty(HKEY_LOCAL_MACHINE, ProductMachineKey);
 }
 
 void RegisterCapabilities() {

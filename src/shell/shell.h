@@ -6,6 +6,9 @@
 
 void SetAssociations(const SetupOptions& options);
 bool IsOwnClass(const char* extension);
+// Below HKEY_LOCAL_MACHINE: the records of the previous handlers, one key for each extension,
+// which the uninstall deletes once every handler is back.
+extern const char RecordsKey[];
 void SetShellExtension(const SetupOptions& options);
 // programGroupPath: a 1024-byte buffer filled with the user's program group, or null.
 void SetShortcuts(const SetupOptions& options, char* programGroupPath);

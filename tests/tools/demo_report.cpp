@@ -72,8 +72,8 @@ static void Registered() {
     for (const char* ext : kExtensions) {
         std::string saved = std::string("Software\\Krelvo\\Setup\\") + ext, exist, type;
         std::string previous = "(none)";
-        if (Text(HKEY_CURRENT_USER, saved.c_str(), "Exist", &exist))
-            previous = exist == "0" ? "(no key)" : (Text(HKEY_CURRENT_USER, saved.c_str(), "Type", &type) && !type.empty()
+        if (Text(HKEY_LOCAL_MACHINE, saved.c_str(), "Exist", &exist))
+            previous = exist == "0" ? "(no key)" : (Text(HKEY_LOCAL_MACHINE, saved.c_str(), "Type", &type) && !type.empty()
                                                         ? "\"" + type + "\"" : "(no class)");
         printf("  %-6s -> %-14s previous: %s\n", ext, Show(HKEY_CLASSES_ROOT, ext, "").c_str(), previous.c_str());
     }
@@ -124,6 +124,7 @@ static int Restored(const char* folder) {
         bool gone;
     } checks[] = {
         {"product settings HKCU\\Software\\Krelvo", !KeyExists(HKEY_CURRENT_USER, "Software\\Krelvo")},
+        {"records of the previous handlers HKLM\\Software\\Krelvo", !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Krelvo")},
         {"program classes Krelvo, Krelvo.ZIP, Krelvo.REV",
          !KeyExists(HKEY_CLASSES_ROOT, "Krelvo") && !KeyExists(HKEY_CLASSES_ROOT, "Krelvo.ZIP") &&
              !KeyExists(HKEY_CLASSES_ROOT, "Krelvo.REV")},

@@ -161,11 +161,28 @@ std::string NewFileState(const std::string& ext, int state) {
     return "V Software\\Krelvo\\Setup\\" + ext + "|NewFile|4|0" + std::to_string(state) + "000000\n";
 }
 
+// An earlier release took .ace from "EarlierAce" and kept its record with the user's choice,
+// below the product settings key of the account that ran it.
+void SeedEarlierRecord() {
+    const std::string earlier = "Software\\Krelvo\\Setup\\.ace";
+    DWORD one = 1;
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "Krelvo");
+    SetRegBytes(HKEY_CURRENT_USER, earlier, "Set", REG_DWORD, &one, 4);
+    SetRegBytes(HKEY_CURRENT_USER, earlier, "Exist", REG_DWORD, &one, 4);
+    for (const char* name : {"Type", "Content", "ShellNew"})
+        SetRegText(HKEY_CURRENT_USER, earlier, name, name[0] == 'T' ? "EarlierAce" : "");
+}
+
 TEST_F(Associations, RoundTripGivesEveryKindBack) {
     SeedClasses();
+    SeedEarlierRecord();
     const std::string seeded = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
 
     SetAssociations(Options(true, true));
+    // The earlier record moved to the machine's records (below); the choice stays the user's.
+    EXPECT_EQ("K Software\\Krelvo\nK Software\\Krelvo\\Setup\nK Software\\Krelvo\\Setup\\.ace\n"
+              "V Software\\Krelvo\\Setup\\.ace|Set|4|01000000\n",
+              DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
 
     // Every extension is ours, without a content type.
     for (const char* ext : Extensions) {
@@ -222,15 +239,15 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
                   GetRegText(HKEY_CLASSES_ROOT, std::string(ext) + "\\OpenWithProgids", className.c_str())) << ext;
     }
     EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "CompressedFolder"));
-    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo")) << "the previous release's place";
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Capabilities")) << "the previous release's place";
 
     // Only the ShellNew of .kvo and .zip is touched; the rest of .zip stays.
     EXPECT_EQ("C:\\Templates\\empty.cab", GetRegText(HKEY_CLASSES_ROOT, ".cab\\ShellNew", "FileName"));
     EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, ".zip\\PersistentHandler"));
 
-    // The saved associations, whole.
+    // The saved associations, whole, below HKEY_LOCAL_MACHINE.
     std::string expected = "K Software\\Krelvo\nK Software\\Krelvo\\Setup\n";
-    expected += Record(".ace", false, 0, "", "", "");
+    expected += Record(".ace", false, 1, "EarlierAce", "", "");
     expected += Record(".arj", false, 1, "OtherArc.arj", "", "");
     expected += Record(".bz", false, 0, "", "", "");
     expected += Record(".bz2", false, 1, "OtherArc.bz2", "", "");
@@ -257,7 +274,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
         bool other = i == 0 || i == 5 || i == 50;
         expected += VolumeRecord(Volume(i), other, other ? "OtherArc.rar" : "", i == 5 ? "application/x-rar" : "");
     }
-    const std::string saved = DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
+    const std::string saved = DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
     EXPECT_EQ(SortLines(expected), saved);
 
     // A second run finds everything ours: the records and the classes stay as they are, and
@@ -266,7 +283,7 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     if (TemplateFileForm())
         WriteFileBytes(kvoFile, "edited");
     SetAssociations(Options(true, true));
-    EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+    EXPECT_EQ(saved, DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
     EXPECT_EQ(associated, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
     if (TemplateFileForm()) {
         EXPECT_EQ("edited", ReadFileBytes(kvoFile));
@@ -289,18 +306,20 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
 
     // Exactly as seeded, the other archiver's volume extensions included, apart from what
     // releasing itself leaves: .gz stays with its new owner, .jar gets its saved empty class
-    // written, and .lha and .kvo keep the other program's keys but none of our values.
+    // written, .ace its class from before the earlier release, and .lha and .kvo keep the other program's keys but none of our values.
     for (const std::string& tree : ClassTrees())
         WipeRegTree(HKEY_CLASSES_ROOT, tree);
     SeedClasses();
+    SeedEarlierRecord();
     EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
     SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
+    SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "EarlierAce");
     takeGz();
     SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
     SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew\\Other", "", "");
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
-    // The records stay until the product settings key goes.
-    EXPECT_EQ(saved, DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo"));
+    // The records stay until the uninstall deletes them.
+    EXPECT_EQ(saved, DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
     // Our OpenWithProgids values went with the classes (also that of .gz, now another's),
     // and so did every extension's FileAssociations value.
     EXPECT_EQ(Family() == "nt" ? "K " + associations + "\n" : "", DumpRegTree(HKEY_LOCAL_MACHINE, associations));
@@ -381,14 +400,14 @@ TEST_F(Associations, PreviousDataEntrySurvivesSetupTwiceAndUninstall) {
             SetAssociations(options);
             DWORD savedType = 0;
             std::string bytes;
-            EXPECT_EQ(shellExt != 0, GetRegValue(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey",
+            EXPECT_EQ(shellExt != 0, GetRegValue(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey",
                                                  "Data", &savedType, &bytes)) << round;
             if (shellExt) {
                 EXPECT_EQ(type, savedType) << round;
                 EXPECT_EQ(foreign, bytes) << round;
             }
-            EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.cab\\ShellNewKey"));
-            EXPECT_EQ("", GetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
+            EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\.cab\\ShellNewKey"));
+            EXPECT_EQ("", GetRegText(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\.zip", "ShellNew"));
             if (!shellExt) {  // without shell integration the ShellNew key is never touched
                 EXPECT_EQ(std::to_string(type) + ":" + Hex(foreign), DataOf(".zip\\ShellNew")) << round;
             }
@@ -539,7 +558,7 @@ TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
     WipeRegTree(HKEY_CLASSES_ROOT, ".zip");
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Second");
     SetAssociations(options);
-    EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\.zip\\ShellNewKey"));
     SetAssociations(Options(false, false));
     EXPECT_EQ("Second", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
     // Neither the stale bytes nor our own entry: there was no ShellNew key.
@@ -547,8 +566,9 @@ TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
 }
 
 TEST_F(Associations, ReleaseByRecordRules) {
-    // A record naming a class of our own restores an empty class; a record written before
-    // "ShellNewData" existed restores as it always did.
+    // Records of earlier releases, in the running account's profile: a record naming a class
+    // of our own restores an empty class; a record written before "ShellNewData" existed
+    // restores as it always did.
     SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, ".ace", "Content Type", "x/ours");
     SetRegText(HKEY_CLASSES_ROOT, ".ace\\ShellNew", "FileName", "C:\\ours.ace");
@@ -557,7 +577,8 @@ TEST_F(Associations, ReleaseByRecordRules) {
     SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "ShellNew", "");
     DWORD one = 1;
     SetRegBytes(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.ace", "Exist", REG_DWORD, &one, 4);
-    // Ours without any record: counts as a key that existed, with nothing to restore.
+    // Ours without any record anywhere (an earlier release's setup by another account): only
+    // our class goes; its content type and new-file values are not recognisably ours.
     SetRegText(HKEY_CLASSES_ROOT, ".tar", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, ".tar", "Content Type", "x/ours");
     SetRegText(HKEY_CLASSES_ROOT, ".tar\\ShellNew", "FileName", "C:\\ours.tar");
@@ -580,16 +601,20 @@ TEST_F(Associations, ReleaseByRecordRules) {
     EXPECT_EQ(SortLines("K .ace\nV .ace||1|00\nV .ace|Content Type|1|" + Hex(std::string("x/theirs", 9)) +
                   "\nK .ace\\ShellNew\n"),
               DumpRegTree(HKEY_CLASSES_ROOT, ".ace"));
-    EXPECT_EQ(SortLines("K .tar\nV .tar||1|00\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" +
-                  Hex(std::string("keep", 5)) + "\n"),
+    EXPECT_EQ(SortLines("K .tar\nV .tar|Content Type|1|" + Hex(std::string("x/ours", 7)) +
+                        "\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" + Hex(std::string("keep", 5)) +
+                        "\nV .tar\\ShellNew|FileName|1|" + Hex(std::string("C:\\ours.tar", 12)) + "\n"),
               DumpRegTree(HKEY_CLASSES_ROOT, ".tar"));
     EXPECT_EQ(SortLines("K .zip\nV .zip||1|" + Hex(std::string("OldZip", 7)) + "\nK .zip\\ShellNew\nV .zip\\ShellNew|Data|1|" +
                         Hex(std::string("old text", 9)) + "\n"),
               DumpRegTree(HKEY_CLASSES_ROOT, ".zip"));
-    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
-    for (int i = 0; i < 100; i++)
-        EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, Volume(i))) << i;
-    EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".bz2", ""));
+    // No class is written empty and no key is deleted for want of a record.
+    EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
+    for (int i = 0; i < 100; i++) {
+        EXPECT_EQ(i % 33 == 0, RegKeyPresent(HKEY_CLASSES_ROOT, Volume(i))) << i;
+        EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, Volume(i), "")) << i;
+    }
+    EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".bz2", ""));
     EXPECT_EQ("Tbz2Class", GetRegText(HKEY_CLASSES_ROOT, ".tbz2", ""));
 }
 
@@ -621,7 +646,7 @@ TEST_F(Associations, VolumeExtensionsComeBackFromTheirOwnRecords) {
     // record of .kvo, as they always did.
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, Volume(10), "", "Krelvo");
-    WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\" + Volume(10));
+    WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\" + Volume(10));
     SetAssociations(Options(false, false));
     EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), ""));
     EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), "Content Type"));

@@ -241,7 +241,10 @@ struct PosingAsWindows10 {
     ~PosingAsWindows10() { WipeRegTree(HKEY_CURRENT_USER, key); }
 };
 
-// Setup, then the uninstall answered Yes or run silently: the registry is as it was.
+// Setup, then the uninstall answered Yes or run silently: the registry is as it was. The
+// silent one runs as a deployment tool runs it, as SYSTEM or another administrator, whose
+// profile holds nothing of the setup account's (this prefix has one account: its product
+// settings key is deleted).
 void RoundTrip(bool silentUninstall) {
     PosingAsWindows10 windows10;
     // A previous handler for .zip, as a user's system has one (whatever earlier runs left),
@@ -251,6 +254,9 @@ void RoundTrip(bool silentUninstall) {
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "Content Type", "application/x-zip-compressed");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "NullFile", "");
     SetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive", "");
+    // Another archiver's first volume extension.
+    WipeRegTree(HKEY_CLASSES_ROOT, ".r00");
+    SetRegText(HKEY_CLASSES_ROOT, ".r00", "", "OtherArc.rar");
     const std::string registered = "Software\\RegisteredApplications";
     SetRegText(HKEY_LOCAL_MACHINE, registered, "OtherZip", "Software\\OtherZip\\Capabilities");
     std::string before = DumpTouchedRegistry();
@@ -278,10 +284,13 @@ void RoundTrip(bool silentUninstall) {
         }
         EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive"));
 
+        if (silentUninstall)
+            WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
         RunUninstall(installation, silentUninstall);
     }
-    // Gone again, the other program's values intact (the dumps below compare all of it).
+    // Gone again, the other programs' values intact (the dumps below compare all of it).
     EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+    EXPECT_EQ("OtherArc.rar", GetRegText(HKEY_CLASSES_ROOT, ".r00", ""));
     EXPECT_EQ("", GetRegText(HKEY_CLASSES_ROOT, ".zip\\OpenWithProgids", "OtherZip.Archive"));
     std::string after = DumpTouchedRegistry();
     std::string difference = Difference(before, after);
@@ -298,6 +307,7 @@ void RoundTrip(bool silentUninstall) {
     }
     EXPECT_EQ("", unexpected) << "full difference:\n" << difference;
     EXPECT_FALSE(PathExists(ProgramGroup()));
+    WipeRegTree(HKEY_CLASSES_ROOT, ".r00");
 }
 
 TEST(EndToEndRoundTrip, SetupThenUninstallGivesTheRegistryBack) { RoundTrip(false); }

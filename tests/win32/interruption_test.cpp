@@ -47,7 +47,8 @@ std::vector<Tree> TouchedTrees() {
     const std::string system = "Software\\Microsoft\\Windows\\CurrentVersion\\";
     for (const char* key : {"App Paths\\Krelvo.exe", "Uninstall\\Krelvo archiver", "Shell Extensions\\Approved"})
         trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", system + key});
-    // Default Programs, from Vista on (Software\Krelvo: where the previous release kept it).
+    // The records of the previous handlers (Software\Krelvo, where the previous release also
+    // kept Default Programs' entry), and Default Programs from Vista on.
     for (const char* key : {"Software\\Classes\\Krelvo\\Capabilities", "Software\\Krelvo",
                             "Software\\RegisteredApplications"})
         trees.push_back({HKEY_LOCAL_MACHINE, "HKLM", key});

@@ -283,7 +283,7 @@ TEST_F(ProgramClasses, WithoutAProgramPathNothingIsTakenOrNamed) {
     // No archive would open with anything: no extension is taken, no class or App Paths entry.
     EXPECT_EQ("OtherZip", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
     EXPECT_EQ("<none>", GetRegText(HKEY_CLASSES_ROOT, ".kvo", ""));
-    EXPECT_FALSE(RegKeyPresent(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\.zip"));
     EXPECT_EQ("", DumpRegTrees(HKEY_CLASSES_ROOT, {"Krelvo", "Krelvo.ZIP", "Krelvo.REV", ".rev"}));
     EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, AppPath));
     WipeRegTree(HKEY_CLASSES_ROOT, ".zip");

@@ -220,6 +220,7 @@ protected:
             DeleteRegTree(HKEY_CLASSES_ROOT, key);
         DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKey);
         DeleteRegKey(HKEY_LOCAL_MACHINE, AppPathKey);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
         DeleteRegTree(HKEY_CURRENT_USER, "");
     }
 
@@ -257,7 +258,8 @@ protected:
             {HKEY_LOCAL_MACHINE, UninstallKey}, {HKEY_LOCAL_MACHINE, AppPathKey},
             {HKEY_CLASSES_ROOT, "Krelvo"}, {HKEY_CLASSES_ROOT, "Krelvo.ZIP"},
             {HKEY_CLASSES_ROOT, "Krelvo.REV"}, {HKEY_CLASSES_ROOT, ".rev"},
-            {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_CLASSES_ROOT, ".kvo"},
+            {HKEY_CURRENT_USER, "Software\\Krelvo"}, {HKEY_LOCAL_MACHINE, "Software\\Krelvo"},
+            {HKEY_CLASSES_ROOT, ".kvo"},
         };
         for (const auto& key : keys) {
             if (RegKeyPresent(key.root, key.path))
@@ -377,7 +379,7 @@ TEST_F(Uninstall, RemovesEverythingListedThenItself) {
     std::string names;
     for (const std::string& name : registered)
         names += name + "; ";
-    ASSERT_EQ(11u, registered.size()) << names;
+    ASSERT_EQ(12u, registered.size()) << names;
 
     Run({IDYES});
     EXPECT_EQ(std::vector<std::string>(), Registrations());
@@ -577,7 +579,10 @@ TEST_F(Uninstall, RunningArchiverIsAskedToBeClosed) {
     Register();
     std::vector<std::string> before, after;
     ListTree(folder, before);
-    auto dump = [] { return DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") + DumpRegTree(HKEY_LOCAL_MACHINE, UninstallKey); };
+    auto dump = [] {
+        return DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") + DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo") +
+               DumpRegTree(HKEY_LOCAL_MACHINE, UninstallKey);
+    };
     std::string registry = dump();
     std::vector<std::string> registered = Registrations();
     RunningProgram running;
