@@ -12,8 +12,10 @@ int ProgramsClosed(FILE* list, const char* folder, const char* programPath);
 
 // After the deletion passes: every listed file that is still there is deleted at the next
 // restart, with the folders it keeps, and the user is told so (unless the run is silent). The
-// program's own file is left to the self-removal script. True when a file was so scheduled.
-bool DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath);
+// program's own file is left to the self-removal script. ExitRestartNeeded when a file was so
+// scheduled; ExitNotDone when one could be neither deleted nor scheduled, which an interactive
+// run names to be deleted by hand; else ExitDone.
+int DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath);
 
 // The warning run: the program file that the script could not delete goes at the next restart,
 // with its folder. False when that cannot be arranged.

@@ -38,8 +38,8 @@ int ProgramsClosed(FILE* list, const char* folder, const char* programPath) {
         bool busy = IsInUse(path);
         while (!busy && list && NextListPath(list, folder, path)) {
             size_t n = strlen(path);
-            busy = n > 4 && CompareIgnoreCase(path + n - 4, ".exe") == 0 &&
-                   CompareIgnoreCase(path, programPath) != 0 && IsInUse(path);
+            busy = n > 4 && CompareIgnoreCase(path + n - 4, ".exe") == 0 && IsInUse(path) &&
+                   !IsSameFile(path, programPath);
         }
         if (list)
             rewind(list);
@@ -124,22 +124,43 @@ static bool DeleteAtRestartWithFolders(const char* file, const char* folder) {
     return true;
 }
 
-bool DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath) {
+int DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* programPath) {
     rewind(list);
     bool scheduled = false;
+    bool stayed = false;
+    char stayedNames[1024] = "";  // the files that stay, one a line, as many as fit
     char path[ListPathSize];
     while (NextListPath(list, folder, path)) {
         DWORD attributes = GetFileAttributesA(path);
-        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            CompareIgnoreCase(path, programPath) != 0)
-            scheduled |= DeleteAtRestartWithFolders(path, folder);
+        // Gone, a folder (which keeps what else is in it), or the program's own file, which the
+        // self-removal script takes.
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            IsSameFile(path, programPath))
+            continue;
+        if (DeleteAtRestartWithFolders(path, folder)) {
+            scheduled = true;
+            continue;
+        }
+        size_t used = strlen(stayedNames);
+        size_t length = strlen(path);
+        if (used + 1 + length < sizeof(stayedNames)) {
+            if (used)
+                stayedNames[used++] = '\n';
+            memcpy(stayedNames + used, path, length + 1);
+        }
+        stayed = true;
     }
     // Before the self-removal script starts: its tries to delete the program file run as soon
     // as the program has ended.
     if (scheduled && !SilentSetup)
         MessageBoxA(nullptr, MessageText(IDS_DELETED_AT_RESTART), MessageText(IDS_UNINSTALL_TITLE),
                     MB_ICONINFORMATION | MB_SETFOREGROUND);
-    return scheduled;
+    if (stayed && !SilentSetup) {
+        char text[1024 + 256];
+        FormatWithText(text, sizeof(text), MessageText(IDS_DELETE_MANUALLY), stayedNames);
+        MessageBoxA(nullptr, text, MessageText(IDS_UNINSTALL_TITLE), MB_ICONWARNING | MB_SETFOREGROUND);
+    }
+    return stayed ? ExitNotDone : scheduled ? ExitRestartNeeded : ExitDone;
 }
 
 bool DeleteProgramAtRestart(const char* programPath) {

@@ -11,9 +11,12 @@
 #include "resources/resource.h"
 #include "shell/desktop_launch.h"
 
-// ExitNotDone without the rights or when the system refused a change (the entry's included,
-// after which setup changed nothing), else ExitDone (also when the user cancels the dialog).
+// ExitNotDone without the rights, when the setup dialog could not be made, or when the system
+// refused a change (the entry's included, after which setup changed nothing); ExitAlreadyRunning
+// beside another setup or uninstall; else ExitDone (also when the user cancels the dialog).
 static int RunSetup() {
+    if (!TakeRunGuard())
+        return RefuseSecondRun(MessageText(IDS_DISPLAY_NAME));
     if (!MayChangeSystemSettings()) {
         // Nothing is changed; a silent setup has nobody to tell but its exit code.
         if (!SilentSetup)
@@ -22,8 +25,11 @@ static int RunSetup() {
         return ExitNotDone;
     }
     INT_PTR result = RunSetupDialog();
-    // -1 means the dialog could not be created at all: that is no confirmation.
-    if (result != 0 && result != -1) {
+    // -1 means the dialog could not be created at all: that is no confirmation, and nothing
+    // was set up.
+    if (result == -1)
+        return ExitNotDone;
+    if (result != 0) {
         RunCompletionDialog();
         if (ProgramGroupPath[0] && !SilentSetup)
             OpenAsDesktopUser(ProgramGroupPath);

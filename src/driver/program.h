@@ -22,8 +22,17 @@ enum {
     ExitDone = 0,
     ExitDeclined = 1602,       // the user answered No, or Cancel while a program was running
     ExitNotDone = 1603,        // no list, no rights, a program in use, a change refused
+    ExitAlreadyRunning = 1618, // another setup or uninstall is running: nothing changed
     ExitRestartNeeded = 3010,  // done; files in use go at the next restart
 };
+
+// Setup and the uninstall run one at a time on the whole machine: each takes this guard before
+// it asks or changes anything, and holds it until the process ends. False when another run
+// holds it. The removal script's own runs ("wait", "warning") never take it.
+bool TakeRunGuard();
+// A run that found the guard taken changes nothing; an interactive one says so.
+// ExitAlreadyRunning.
+int RefuseSecondRun(const char* caption);
 
 // Uninstall mode: confirmation (none when SilentSetup), removal of every registration and
 // installed file, self-removal. Returns the exit code when it stops; once the uninstall has
@@ -36,6 +45,10 @@ int UninstallProduct();
 // False when the entry could not be written whole; then setup changes nothing else.
 bool RegisterUninstallEntry();
 extern const char UninstallEntryKey[];  // below HKEY_LOCAL_MACHINE
+
+// Whether the entry in the list of removable programs starts this very program, by whatever
+// spelling of its path.
+bool EntryStartsThisProgram(const char* programPath);
 
 // Whether this account may make the changes of setup and uninstall: the machine's list of
 // removable programs and its classes.

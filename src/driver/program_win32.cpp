@@ -3,6 +3,7 @@
 #include "driver/files_in_use.h"
 #include "driver/program.h"
 #include "lang/message_text.h"
+#include "resources/resource.h"
 #include "support/format_text.h"
 #include "support/system.h"
 
@@ -44,13 +45,51 @@ HFONT CreateBoldFont() {
                        "MS Sans Serif");
 }
 
+typedef HANDLE(WINAPI* CreateMutexFunction)(SECURITY_ATTRIBUTES*, BOOL, const char*);
+
+bool TakeRunGuard() {
+    static HANDLE guard;
+    if (guard)
+        return true;  // a second "setup" switch of the same run
+    // Reached at run time: not among the functions checked against 95's and NT 4.0's exports.
+    CreateMutexFunction createMutex =
+        reinterpret_cast<CreateMutexFunction>(Kernel32Function("CreateMutexA"));
+    if (!createMutex)
+        return true;
+    // A named mutex goes with the last process that holds it, so a run that crashed or was
+    // ended blocks nobody. "Global\" makes it one for every session (fast user switching,
+    // remote desktop) from Windows 2000 on; NT 4.0 and 95/98/Me have one namespace and no
+    // such prefix.
+    const char* name = NtMajorVersion() >= 5 ? "Global\\Krelvo setup and uninstall" : "Krelvo setup and uninstall";
+    HANDLE mutex = createMutex(nullptr, FALSE, name);
+    DWORD error = GetLastError();
+    if (mutex && error != ERROR_ALREADY_EXISTS) {
+        guard = mutex;
+        return true;
+    }
+    if (mutex)
+        CloseHandle(mutex);  // at once: a third run must not find it held by this one
+    // Access denied: it exists, made by another account (a deployment tool's, as SYSTEM).
+    // Any other failure tells nothing of another run, and must not block this one forever.
+    return mutex == nullptr && error != ERROR_ACCESS_DENIED;
+}
+
+int RefuseSecondRun(const char* caption) {
+    if (!SilentSetup)
+        MessageBoxA(nullptr, MessageText(IDS_ALREADY_RUNNING), caption, MB_ICONWARNING | MB_SETFOREGROUND);
+    return ExitAlreadyRunning;
+}
+
 void ShowManualDeletionWarning() {
     char programPath[1024];
     GetProgramPath(programPath);  // empty when it cannot be had whole
 
     // Still there after the script's tries: in use, so it goes at the next restart, and the
-    // notice says so; only when that cannot be arranged is it to be deleted by hand.
-    bool atRestart = DeleteProgramAtRestart(programPath);
+    // notice says so; only when that cannot be arranged is it to be deleted by hand. Only once
+    // the uninstall is done, though: while the entry in the list of removable programs still
+    // starts this program, the product is installed, and a restart must not take it away.
+    bool atRestart = programPath[0] && !EntryStartsThisProgram(programPath) &&
+                     DeleteProgramAtRestart(programPath);
     // The script of a silent uninstall runs this with "/s": nobody is to be asked or told.
     if (SilentSetup)
         return;

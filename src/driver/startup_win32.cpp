@@ -4,6 +4,8 @@
 // pseudo-relocations, exception handler and unwind tables); msvcrt.dll initialises itself.
 #include <windows.h>
 
+#include "driver/switches.h"
+
 typedef void (*Function)();
 
 // Filled by the linker: -1, the constructors, 0.
@@ -32,15 +34,9 @@ extern "C" void WinMainCRTStartup() {
     for (; count > 0; count--)
         __CTOR_LIST__[count]();
 
-    // The arguments begin after the program's name, which may be quoted, and the blanks
-    // after it, as the runtime hands them to WinMain.
-    char* arguments = *__p__acmdln();
-    bool quoted = false;
-    for (; *arguments > ' ' || (*arguments && quoted); arguments++)
-        if (*arguments == '"')
-            quoted = !quoted;
-    while (*arguments && *arguments <= ' ')
-        arguments++;
+    // The lead-byte table that the name is stepped by was filled by a constructor above.
+    char* commandLine = *__p__acmdln();
+    char* arguments = commandLine + (SkipProgramName(commandLine) - commandLine);
     int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, arguments, SW_SHOWDEFAULT);
 
     while (exitFunctionCount > 0)

@@ -1,5 +1,7 @@
 #include "driver/switches.h"
 
+#include "support/text.h"
+
 static char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -15,6 +17,19 @@ static bool StartsWithWord(const char* word, const char* prefix) {
             return false;  // also at the end of word
     }
     return true;
+}
+
+const char* SkipProgramName(const char* commandLine) {
+    const char* p = commandLine;
+    bool quoted = false;
+    while (*p && (quoted || static_cast<unsigned char>(*p) > ' ')) {
+        if (*p == '"')
+            quoted = !quoted;
+        p = NextCharPos(p);
+    }
+    while (*p && static_cast<unsigned char>(*p) <= ' ')
+        p++;
+    return p;
 }
 
 const char* FindSwitchWord(const char* cursor) {

@@ -10,6 +10,12 @@ enum SwitchKind {
     SwitchIgnored,  // anything else: still counts as a switch
 };
 
+// Where the arguments begin in a whole command line: after the program's name, quoted or not,
+// and the blanks after it, as the compiler runtime hands them to WinMain. Bytes compare as
+// unsigned (a Big5 or accented name goes on past 0x7F) and a double-byte character is stepped
+// whole, so that its second byte is never taken for a quote or a blank.
+const char* SkipProgramName(const char* commandLine);
+
 // The word right after the first "/" or "-" at or after the cursor, or null when there is none.
 // Every occurrence counts, inside words and paths too.
 const char* FindSwitchWord(const char* cursor);

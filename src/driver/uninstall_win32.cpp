@@ -97,7 +97,7 @@ static int StopWithMessage(const char* text) {
 // its "Removing" mark this program's own uninstall, cut off: a copy left behind in another
 // folder, after the product was installed anew elsewhere, must not take that installation's
 // registrations and entry.
-static bool EntryStartsThisProgram(const char* programPath) {
+bool EntryStartsThisProgram(const char* programPath) {
     char command[1024 + 2];
     if (!ReadRegString(HKEY_LOCAL_MACHINE, UninstallEntryKey, "UninstallString", command, "",
                        sizeof(command)))
@@ -109,10 +109,12 @@ static bool EntryStartsThisProgram(const char* programPath) {
         path[length - 1] = '\0';
         path++;
     }
-    return CompareIgnoreCase(path, programPath) == 0;
+    return IsSameFile(path, programPath);
 }
 
 int UninstallProduct() {
+    if (!TakeRunGuard())
+        return RefuseSecondRun(MessageText(IDS_UNINSTALL_TITLE));
     char programPath[1024];
     // A cut path would make some other folder the program folder.
     if (!GetProgramPath(programPath))
@@ -172,8 +174,7 @@ int UninstallProduct() {
     int done = ExitDone;
     if (list) {
         DeleteListedFiles(list, folder);
-        if (DeleteFilesInUseAtRestart(list, folder, programPath))
-            done = ExitRestartNeeded;
+        done = DeleteFilesInUseAtRestart(list, folder, programPath);
         fclose(list);
         DeleteFileA(listName);
     }

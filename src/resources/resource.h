@@ -18,6 +18,7 @@
 #define IDS_DELETED_AT_RESTART 5114
 #define IDS_NEED_ADMIN       5115
 #define IDS_NOT_ALL_RESTORED 5116
+#define IDS_ALREADY_RUNNING  5117
 
 // Controls shared by several dialogs.
 #define IDC_HELP_BUTTON 9

@@ -18,6 +18,11 @@ int NtMajorVersion();
 // also lack its terminator).
 bool GetProgramPath(char* path /* 1024 bytes */);
 
+// Whether two full paths name the same existing file, however each is spelled: a program
+// started by its short (8.3) path has that path as its own. Compared in their long forms (98,
+// 2000 and later), else their short forms (95, NT 4.0).
+bool IsSameFile(const char* a, const char* b);
+
 // A kernel32 function reached at run time, for those not known to be exported by both Windows 95
 // and NT 4.0 (or doing nothing on one of them); null when this system lacks it.
 void* Kernel32Function(const char* name);

@@ -37,6 +37,29 @@ void* Kernel32Function(const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name));
 }
 
+typedef DWORD(WINAPI* PathFormFunction)(const char*, char*, DWORD);
+
+bool IsSameFile(const char* a, const char* b) {
+    if (CompareIgnoreCase(a, b) == 0)
+        return true;
+    // Reached at run time: 95 and NT 4.0 lack the first, and neither is among the functions
+    // checked against their export tables.
+    static const char* const forms[] = {"GetLongPathNameA", "GetShortPathNameA"};
+    for (const char* name : forms) {
+        PathFormFunction form = reinterpret_cast<PathFormFunction>(Kernel32Function(name));
+        char formA[1024];
+        char formB[1024];
+        if (!form)
+            continue;
+        // Unsigned: 0, a failure, becomes the largest value; so does a form that did not fit.
+        DWORD lengthA = form(a, formA, sizeof(formA));
+        DWORD lengthB = form(b, formB, sizeof(formB));
+        return lengthA - 1 < sizeof(formA) - 1 && lengthB - 1 < sizeof(formB) - 1 &&
+               CompareIgnoreCase(formA, formB) == 0;
+    }
+    return false;
+}
+
 void EndProcess(int exitCode) {
     ExitProcess(static_cast<UINT>(exitCode));
 }

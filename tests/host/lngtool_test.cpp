@@ -98,7 +98,7 @@ TEST(LngtoolTexts, ScriptReadAsTheResourceCompilerStoresIt) {
     int strings = 0;
     for (const KeyedText& k : texts)
         strings += k.item.kind == 's';
-    EXPECT_EQ(16, strings);
+    EXPECT_EQ(17, strings);
     // The script's escapes: \\ is one backslash, \n a line feed.
     const KeyedText* folder = Find(texts, "CONTEXTITEMS", "control 4 (103)");
     ASSERT_NE(nullptr, folder);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/switches.h"
+#include "test_support.h"
 
 namespace {
 
@@ -59,6 +60,20 @@ TEST(Switches, EverySeparatorCounts) {
     EXPECT_EQ("ii", Scan("C:/x/y"));
     EXPECT_EQ("UU", Scan("/setup /setup"));
     EXPECT_EQ("Ui", Scan("/setup-"));
+}
+
+// The start-up code's view of the whole command line: where the arguments begin.
+TEST(Switches, ArgumentsBeginAfterTheProgramName) {
+    const auto arguments = [](const char* line) { return std::string(SkipProgramName(line)); };
+    for (bool big5 : {false, true}) {
+        CodePageScope codePage(big5);
+        EXPECT_EQ("/s", arguments("uninstall.exe /s"));
+        EXPECT_EQ("/s /setup", arguments("\"C:\\Program Files\\K\\uninstall.exe\"  \t/s /setup"));
+        EXPECT_EQ("", arguments("\"C:\\a b\\uninstall.exe"));
+        // Bytes past 0x7F belong to the name, its "-" too ("Büro-Tools" on code page 1252).
+        EXPECT_EQ("", arguments("C:\\B\xFCro-Tools\\uninstall.exe"));
+        EXPECT_EQ("/x", arguments("C:\\B\xFCro-Tools\\uninstall.exe /x"));
+    }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "driver/files_in_use.h"
 #include "driver/program.h"
 #include "driver/removal_script.h"
 #include "lang/language_resources.h"
@@ -283,6 +284,20 @@ protected:
     // removable programs does), answers its boxes in turn and checks its exit code. Returns
     // the texts of the boxes.
     std::string Run(std::vector<int> answers, DWORD expectedExitCode = 0, const char* arguments = "") {
+        RunningProgram running;
+        std::string texts;
+        if (!Launch(running, "\"" + program + "\"" + arguments))
+            return texts;  // Start has reported it
+        for (int answer : answers)
+            texts += AnswerBox(running, answer) + "\n";
+        DWORD exitCode = 1;
+        EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
+        EXPECT_EQ(expectedExitCode, exitCode);
+        return texts;
+    }
+
+    // Starts a command line in the environment that the test gives the program.
+    bool Launch(RunningProgram& running, const std::string& commandLine) {
         if (useProbe) {
             SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
             SetEnvironmentVariableA("KVO_PROBE_OUT", probeRecord.c_str());
@@ -293,23 +308,20 @@ protected:
             SetEnvironmentVariableA("TMP", temp.c_str());
             SetEnvironmentVariableA("TEMP", temp.c_str());
         }
-        RunningProgram running;
-        bool started = running.Start("\"" + program + "\"" + arguments, "C:\\");
+        bool started = running.Start(commandLine, "C:\\");
         SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
         SetEnvironmentVariableA("KVO_PROBE_OUT", nullptr);
         if (!temp.empty()) {
             SetEnvironmentVariableA("TMP", savedTmp.c_str());
             SetEnvironmentVariableA("TEMP", savedTemp.c_str());
         }
-        std::string texts;
-        if (!started)
-            return texts;  // Start has reported it
-        for (int answer : answers)
-            texts += AnswerBox(running, answer) + "\n";
-        DWORD exitCode = 1;
-        EXPECT_TRUE(running.Wait(20000, &exitCode)) << "the program did not end";
-        EXPECT_EQ(expectedExitCode, exitCode);
-        return texts;
+        return started;
+    }
+
+    // What a run that changes nothing leaves as it was: the registry of the product.
+    static std::string ProductRegistry() {
+        return DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") + DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo") +
+               DumpRegTree(HKEY_LOCAL_MACHINE, UninstallKey);
     }
 
     // The script for this family, program, folder and script path, as the composer (tested
@@ -579,11 +591,7 @@ TEST_F(Uninstall, RunningArchiverIsAskedToBeClosed) {
     Register();
     std::vector<std::string> before, after;
     ListTree(folder, before);
-    auto dump = [] {
-        return DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") + DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo") +
-               DumpRegTree(HKEY_LOCAL_MACHINE, UninstallKey);
-    };
-    std::string registry = dump();
+    std::string registry = ProductRegistry();
     std::vector<std::string> registered = Registrations();
     RunningProgram running;
     ASSERT_TRUE(running.Start("\"" + archiver + "\""));
@@ -597,14 +605,106 @@ TEST_F(Uninstall, RunningArchiverIsAskedToBeClosed) {
     ListTree(folder, after);
     EXPECT_EQ(before, after);
     EXPECT_EQ(registered, Registrations());
-    EXPECT_EQ(registry, dump());
-    EXPECT_FALSE(PathExists(script));
+    EXPECT_EQ(registry, ProductRegistry());
+    EXPECT_EQ(std::vector<std::string>(), ScriptEntries(ProgramTemp()));
     TerminateProcess(running.info.hProcess, 0);
+}
+
+// Setup and the uninstall run one at a time: beside an uninstall waiting at its question, a
+// second uninstall or a setup changes nothing and ends with 1618, the interactive one saying
+// so; answered Yes, the first then finishes.
+TEST_F(Uninstall, OneRunAtATime) {
+    File("Krelvo.exe");
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "Krelvo.exe\r\nuninstall.exe\r\n"));
+    Register();
+    std::vector<std::string> before, after;
+    ListTree(folder, before);
+    const std::string registry = ProductRegistry();
+    RunningProgram first;
+    ASSERT_TRUE(Launch(first, "\"" + program + "\""));
+    HWND question = first.WaitForDialog(15000);
+    ASSERT_NE(nullptr, question);
+    EXPECT_EQ("", Run({}, 1618, " /s"));
+    EXPECT_EQ("", Run({}, 1618, " /s /setup"));
+    EXPECT_EQ(Ansi("另一個 Krelvo 安裝或解除安裝程式正在執行。請等它結束後再試一次。") + "\n", Run({IDOK}, 1618));
+    ListTree(folder, after);
+    EXPECT_EQ(before, after);
+    EXPECT_EQ(registry, ProductRegistry());
+    PressButton(question, IDYES);
+    DWORD exitCode = 1;
+    EXPECT_TRUE(first.Wait(20000, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(std::vector<std::string>(), Registrations());
+    FinishSelfRemoval(true);
+}
+
+// Started by an unquoted path with Big5 characters and a "-" (as "cmd /c" passes it), the
+// whole path is the program's name: no switch, so the uninstall asks.
+class UninstallUnquoted : public Uninstall {
+protected:
+    UninstallUnquoted() {
+        folder = "C:\\Kvo-\xA4\xA4\xA4\xE5";  // "中文"
+        program = folder + "\\uninstall.exe";
+    }
+};
+
+TEST_F(UninstallUnquoted, PathReachesTheQuestion) {
+    RunningProgram running;
+    ASSERT_TRUE(Launch(running, program));
+    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo"), AnswerBox(running, IDNO));
+    DWORD exitCode = 1;
+    EXPECT_TRUE(running.Wait(20000, &exitCode));
+    EXPECT_EQ(1602u, exitCode);
+}
+
+// A listed file in use that cannot be left to the restart either is named, to be deleted by
+// hand, and the uninstall ends with 1603; the rest is done.
+TEST_F(Uninstall, FileThatCannotBeLeftToTheRestartIsNamed) {
+    std::string library = folder + "\\kvoext.dll";
+    ASSERT_TRUE(CopyFileA((TestFolder() + "fixtures\\only_done_dialog.dll").c_str(), library.c_str(), FALSE));
+    ASSERT_TRUE(WriteBytes(folder + "\\Uninstall.lst", "kvoext.dll\r\nuninstall.exe\r\n"));
+    RunningProgram explorer;
+    ASSERT_TRUE(explorer.Start("\"" + TestFolder() + "holder.exe\" \"" + library + "\""));
+    ASSERT_TRUE(WaitUntil([&] { return HeldOpen(library); }, 10000));
+    BlockRestartDeletions();
+
+    EXPECT_EQ(Ansi("繼續解除安裝 Krelvo\n您必須手動刪除 ") + library + "\n", Run({IDYES, IDOK}, 1603));
+    EXPECT_TRUE(PathExists(library)) << "under its own name";
+    EXPECT_FALSE(Exists("Uninstall.lst"));
+    FinishSelfRemoval(false);
+    TerminateProcess(explorer.info.hProcess, 0);
+    ASSERT_TRUE(explorer.Wait(10000));
+}
+
+// The uninstall started by its short (8.3) path takes its own file for itself, not for a
+// running program of the list, which would keep it from ever going on.
+TEST(FilesInUse, TheProgramByItsShortPathIsNotAProgramInUse) {
+    const std::string self = TestFolder() + "win_tests.exe", listPath = TempFolder() + "kvo-short.lst";
+    ASSERT_TRUE(WriteBytes(listPath, "win_tests.exe\r\n"));
+    const std::string shortSelf = ShortPath(self);
+    ASSERT_NE(self, shortSelf);
+    FILE* list = fopen(listPath.c_str(), "rb");
+    ASSERT_NE(nullptr, list);
+    SilentSetup = true;  // nobody to ask: a program in use is ExitNotDone at once
+    EXPECT_EQ(ExitDone, ProgramsClosed(list, TestFolder().c_str(), shortSelf.c_str()));
+    EXPECT_EQ(ExitNotDone, ProgramsClosed(list, TestFolder().c_str(), (TestFolder() + "other.exe").c_str()));
+    SilentSetup = false;
+    fclose(list);
+    DeleteFileA(listPath.c_str());
 }
 
 // The script runs the program with /warning when its tries to delete the program file failed.
 TEST_F(Uninstall, WarningRunLeavesTheProgramToTheRestart) {
     std::string shortProgram = ShortPath(program);
+    // Run by hand while the entry still starts this program (by its short path here): the
+    // product is installed, and nothing is left to the restart.
+    const std::string nothing = RestartDeletions();
+    SetRegText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString", "\"" + shortProgram + "\"");
+    RunningProgram installed;
+    ASSERT_TRUE(installed.Start("\"" + program + "\" /s /warning"));
+    EXPECT_TRUE(installed.Wait(20000));
+    EXPECT_EQ(nothing, RestartDeletions());
+    DeleteRegKey(HKEY_LOCAL_MACHINE, UninstallKey);
     RunningProgram running;
     ASSERT_TRUE(running.Start("\"" + program + "\" /warning"));
     EXPECT_EQ(Ansi("解除安裝完成\n部分檔案仍在使用中，將於 Windows 重新啟動時刪除。"), AnswerBox(running, IDOK));
