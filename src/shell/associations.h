@@ -23,7 +23,10 @@ enum { SavedShellNewDataSize = 4096 };
 // version's record has no "NewFile"; where our entry from that version is in place, the record
 // is marked NewFileEarlierRecord and its "ShellNew" (or "ShellNewData") still says what ours
 // replaced.
-enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2, NewFileEarlierRecord = 3 };
+// While the uninstall gives the replaced entry back, NewFileRestoring is added to the state: our
+// entry is gone by then, and a run cut off in between finishes the restore.
+enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2, NewFileEarlierRecord = 3,
+       NewFileRestoring = 0x10 };
 
 // Empty archives for the shell's "New" menu. Stored with their first byte zero, so that the
 // program never holds a complete archive signature; PlaceTemplateSignatures completes them.

@@ -120,6 +120,8 @@ static DWORD NewFileState(const char* savedPath) {
 
 // Whether the record says that our new-file entry is in the ShellNew key.
 static bool RecordedAsInstalled(DWORD state) {
+    if (state != Unrecorded)
+        state &= ~NewFileRestoring;
     return state == NewFileReplacedKey || state == NewFileAddedKey || state == NewFileEarlierRecord;
 }
 
@@ -170,33 +172,52 @@ static bool MarkEarlierEntryOfOurs(int index, const char* shellNewPath, const ch
     return true;
 }
 
-// A key that we added (an extension's, or its ShellNew key). It goes whole; one in which
-// another program has put a key of its own since keeps it (95/98 would delete the whole tree,
-// the NT family nothing at all) and loses only our two values, lastValue last.
-static void DeleteAddedKey(const char* path, const char* value, const char* lastValue) {
-    if (!RegKeyHasSubkeys(HKEY_CLASSES_ROOT, path)) {
-        DeleteRegKey(HKEY_CLASSES_ROOT, path);
-        return;
-    }
-    DeleteRegValue(HKEY_CLASSES_ROOT, path, value);
-    DeleteRegValue(HKEY_CLASSES_ROOT, path, lastValue);
+// Whether the key holds no value and no subkey (a missing key holds nothing).
+static bool KeyIsEmpty(const char* path) {
+    return !RegKeyHasSubkeys(HKEY_CLASSES_ROOT, path) &&
+           CopyRegValues(HKEY_CLASSES_ROOT, path, HKEY_CLASSES_ROOT, path, 0, valueBytes, sizeof(valueBytes), false);
 }
 
-// The class part of a record: "Exist", "Type" and "Content".
+// A key that we added (an extension's, or its ShellNew key), with our value in it (null: none of
+// ours is left). It goes whole when nothing else is in it, in one step, so that a run cut off
+// in between cannot leave an empty key that no later run knows as ours; where another program
+// has put a value or key of its own into it, only our value goes.
+static void DeleteAddedKey(const char* path, const char* value) {
+    if (!RegKeyHasSubkeys(HKEY_CLASSES_ROOT, path) &&
+        CopyRegValues(HKEY_CLASSES_ROOT, path, HKEY_CLASSES_ROOT, path, value ? 1 : 0, valueBytes,
+                      sizeof(valueBytes), false))
+        DeleteRegKey(HKEY_CLASSES_ROOT, path);
+    else if (value)
+        DeleteRegValue(HKEY_CLASSES_ROOT, path, value);
+}
+
+// The class part of a record: "Exist"; "Type" only where the extension had a default value, and
+// "ClassKey" 1 where that class had a key of its own; "Content".
 static void SaveClass(const char* extension, const char* savedPath) {
     char className[512];
     char contentType[512];
-    ReadRegString(HKEY_CLASSES_ROOT, extension, "", className, "", sizeof(className));
-    ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, "",
-                  sizeof(contentType));
+    bool hasClass = ReadRegString(HKEY_CLASSES_ROOT, extension, "", className, "", sizeof(className));
+    // Taken from us since (a record is there only while we hold or held it) without a content
+    // type of its own: the one that setup deleted is still the one to come back.
+    if (!ReadRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType, "", sizeof(contentType)))
+        ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", contentType, "", sizeof(contentType));
     WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", RegKeyExists(HKEY_CLASSES_ROOT, extension) ? 1 : 0);
-    WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", className);
+    if (hasClass)
+        WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", className);
+    else
+        DeleteRegValue(HKEY_LOCAL_MACHINE, savedPath, "Type");
+    if (hasClass && className[0] && RegKeyExists(HKEY_CLASSES_ROOT, className))
+        WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "ClassKey", 1);
+    else
+        DeleteRegValue(HKEY_LOCAL_MACHINE, savedPath, "ClassKey");
     WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", contentType);
 }
 
 // A record as read back: a class of our own reads as none, for it is never restored.
 struct SavedClass {
     DWORD exist;
+    bool hasClass;  // the extension had a default value (records before "ClassKey" always say so)
+    bool classKey;  // and its class a key of its own
     char className[512];
     char contentType[512];
 };
@@ -208,14 +229,15 @@ static bool ReadSavedClass(const char* savedPath, SavedClass* saved) {
     bool found = saved->exist != missing;
     if (!found)
         saved->exist = 1;
-    ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", saved->className, "", sizeof(saved->className));
+    saved->hasClass = ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Type", saved->className, "", sizeof(saved->className));
+    saved->classKey = ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "ClassKey", 0) == 1;
     ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", saved->contentType, "", sizeof(saved->contentType));
     if (IsProductClass(saved->className))
         saved->className[0] = '\0';
     return found;
 }
 
-// Records the extension's class, content type and new-file entry under "Setup\ext". Where
+// Records the extension's class, content type and new-file entry in its record. Where
 // another program took only the class and left our new-file entry in place, the record of what
 // our entry replaced stays: that entry is not the new handler's.
 static void SaveAssociation(int index, const char* extension, const char* shellNewPath,
@@ -252,8 +274,11 @@ static void SaveAssociation(int index, const char* extension, const char* shellN
 // more or larger values than the bounds); it stays as it is, and gets no entry of ours.
 static bool KeepPreviousNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
     DWORD state = NewFileState(savedPath);
-    // Ours is in place, or was being put there when a run was cut off: what it replaced is kept.
-    if (RecordedAsInstalled(state))
+    // Ours is in place, or was being put there or taken away when a run was cut off: what it
+    // replaced is kept. An entry that another program has put in place of ours since is the
+    // one ours now replaces.
+    if (RecordedAsInstalled(state) && ((state & NewFileRestoring) || KeyIsEmpty(shellNewPath) ||
+                                       NewFileEntryOfOurs(index, shellNewPath) != NoEntryOfOurs))
         return true;
     // An earlier version's entry is in place; its record restores what that one replaced.
     if (state == Unrecorded && MarkEarlierEntryOfOurs(index, shellNewPath, savedPath))
@@ -276,7 +301,10 @@ static bool KeepPreviousNewFileEntry(int index, const char* shellNewPath, const 
 // The shell's "New" entry for .kvo (index 0) or .zip (index 1), as the system version wants it.
 static void InstallNewFileEntry(int index, const char* shellNewPath) {
     NewFileTemplate entry = TemplateOf(index);
-    DeleteAddedKey(shellNewPath, "FileName", "Data");
+    // The key that ours replaces is kept in the record; once ours is in it, what another
+    // program adds to it is theirs.
+    if (NewFileEntryOfOurs(index, shellNewPath) == NoEntryOfOurs && !RegKeyHasSubkeys(HKEY_CLASSES_ROOT, shellNewPath))
+        DeleteRegKey(HKEY_CLASSES_ROOT, shellNewPath);
 
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof(version));
@@ -305,14 +333,12 @@ static void InstallNewFileEntry(int index, const char* shellNewPath) {
     WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", path);
 }
 
-// An extension key that did not exist before we took it: our class is its last write.
-static void DeleteTakenKey(const char* extension) {
-    DeleteAddedKey(extension, "Content Type", "");
-}
-
 // .r00 onward (30 on the NT family, else 100), each taken like a single extension with a
-// record of its own: these are the multi-volume extensions of other archivers too.
-static void TakeVolumes() {
+// record of its own: these are the multi-volume extensions of other archivers too. A volume
+// that an earlier release took without a record gets one now: that of .kvo when .kvo was ours
+// at the start of this run (kvoRecord, else null), which is what that release went by; else
+// one that restores nothing but takes our class away.
+static void TakeVolumes(const char* kvoRecord) {
     int volumes = AssociatedVolumeCount(NtMajorVersion() != 0);
     for (int number = 0; number < volumes; number++) {
         char volume[8];
@@ -322,8 +348,20 @@ static void TakeVolumes() {
         int failures = FailedRegistryChanges();
         if (!AdoptEarlierRecord(volume, savedPath))
             continue;
-        if (!IsOwnClass(volume))
+        if (!IsOwnClass(volume)) {
             SaveClass(volume, savedPath);
+        } else if (!HasValue(HKEY_LOCAL_MACHINE, savedPath, "Exist")) {
+            // "Exist" last, as it makes the record.
+            static const char* const classRecord[] = {"Type", "ClassKey", "Content", "Exist"};
+            for (const char* name : classRecord) {
+                DWORD count = 0;
+                DWORD type = REG_NONE;
+                if (kvoRecord && ReadRegValue(HKEY_LOCAL_MACHINE, kvoRecord, name, valueBytes, sizeof(valueBytes), &count, &type))
+                    WriteRegValue(HKEY_LOCAL_MACHINE, savedPath, name, type, valueBytes, count);
+                else if (name[0] == 'E')
+                    WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", 1);
+            }
+        }
         if (FailedRegistryChanges() != failures)
             continue;  // taken without its record, its handler could not come back
         WriteRegString(HKEY_CLASSES_ROOT, volume, "", "Krelvo");
@@ -332,33 +370,49 @@ static void TakeVolumes() {
     }
 }
 
-static void RestoreContentType(const char* extension, const char* contentType) {
-    if (contentType[0])
-        WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", contentType);
-    else
-        DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
-}
-
 // A released extension's class goes back last, and only when every change before it was
 // made: until then the extension stays ours, and so does the record that says what comes back
-// (the uninstall keeps the product settings key while a change has failed), so that running
-// the uninstall again finishes it.
+// (the uninstall keeps the records while a change has failed), so that running the uninstall
+// again finishes it.
 static void RestoreClass(const char* extension, const char* className, int failuresBefore) {
     if (FailedRegistryChanges() == failuresBefore)
         WriteRegString(HKEY_CLASSES_ROOT, extension, "", className);
 }
 
-// Our class as an extension's value, where no record says what was there before: the value
+// Our class as an extension's value, where nothing is to come back in its place: the value
 // goes, never written empty, and the key with whatever else it holds stays.
 static void DeleteOurClass(const char* extension, int failuresBefore) {
     if (FailedRegistryChanges() == failuresBefore)
         DeleteRegValue(HKEY_CLASSES_ROOT, extension, "");
 }
 
-// Each volume that is still ours goes back by its own record, its class last. One taken before
-// volumes had records follows the record of .kvo, as long as .kvo is ours and has one; without
-// either record only our class goes. A volume never taken, or taken by another program since,
-// stays as it is.
+// The class part of a released extension or volume, each part by its record while it still
+// holds what setup left there, whoever holds the class now: the content type that setup deleted
+// comes back while none has been set since; the class, the last write, while the extension is
+// still ours, where one was there before, and while its key is there where it had one (a
+// program that has removed itself since gets no pointer to nothing back). A key that setup
+// made goes, with our class, unless another program has put something of its own into it.
+static void ReleaseClassPart(const char* extension, const SavedClass& saved, bool ours, int failures) {
+    if (!saved.exist) {
+        if (ours && FailedRegistryChanges() == failures)
+            DeleteAddedKey(extension, "");
+        return;
+    }
+    bool classGone = saved.classKey && saved.className[0] && !RegKeyExists(HKEY_CLASSES_ROOT, saved.className);
+    if (saved.contentType[0] && !(ours && classGone) && !HasValue(HKEY_CLASSES_ROOT, extension, "Content Type"))
+        WriteRegString(HKEY_CLASSES_ROOT, extension, "Content Type", saved.contentType);
+    if (!ours)
+        return;
+    if (saved.hasClass && !classGone)
+        RestoreClass(extension, saved.className, failures);
+    else
+        DeleteOurClass(extension, failures);
+}
+
+// Each volume goes back by its own record, which then goes; one taken before volumes had
+// records follows the record of .kvo, as long as .kvo is ours and has one; without either
+// record only our class goes. A volume never taken, or taken by another program since, keeps
+// what that program gave it.
 static void ReleaseVolumes(const SavedClass& kvo, bool kvoRecordApplies) {
     for (int number = 0; number < ReleasedVolumeCount; number++) {
         char volume[8];
@@ -366,25 +420,21 @@ static void ReleaseVolumes(const SavedClass& kvo, bool kvoRecordApplies) {
         VolumeExtension(number, volume);
         RecordPath(volume, savedPath);
         int failures = FailedRegistryChanges();
-        if (!AdoptEarlierRecord(volume, savedPath) || !IsOwnClass(volume))
+        if (!AdoptEarlierRecord(volume, savedPath))
             continue;
+        bool ours = IsOwnClass(volume);
         SavedClass saved;
         if (ReadSavedClass(savedPath, &saved)) {
-            if (!saved.exist) {
-                DeleteTakenKey(volume);
-                continue;
-            }
-            RestoreContentType(volume, saved.contentType);
-            RestoreClass(volume, saved.className, failures);
-        } else if (kvoRecordApplies) {
-            if (kvo.exist && kvo.className[0]) {
-                if (kvo.contentType[0])
-                    WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
-                RestoreClass(volume, kvo.className, failures);
-            } else {
-                DeleteTakenKey(volume);
-            }
-        } else {
+            ReleaseClassPart(volume, saved, ours, failures);
+            if (FailedRegistryChanges() == failures)
+                DeleteRegTree(HKEY_LOCAL_MACHINE, savedPath);
+        } else if (ours && kvoRecordApplies && kvo.exist && kvo.className[0]) {
+            if (kvo.contentType[0])
+                WriteRegString(HKEY_CLASSES_ROOT, volume, "Content Type", kvo.contentType);
+            RestoreClass(volume, kvo.className, failures);
+        } else if (ours && kvoRecordApplies) {
+            DeleteAddedKey(volume, "");
+        } else if (ours) {
             DeleteOurClass(volume, failures);
         }
     }
@@ -399,7 +449,9 @@ static void Associate(const SetupOptions& options, int index, const char* extens
     if (!AdoptEarlierRecord(extension, savedPath))
         return;
     // Already ours: the record of the handler from before the first run stays.
-    if (!IsOwnClass(extension))
+    bool wasOurs = IsOwnClass(extension);
+    bool earlierRecord = wasOurs && HasValue(HKEY_LOCAL_MACHINE, savedPath, "Exist");
+    if (!wasOurs)
         SaveAssociation(index, extension, shellNewPath, savedPath);
     // The whole record before the class is taken: cut off after that write, a rerun finds the
     // extension ours and goes by the record as it stands.
@@ -414,7 +466,7 @@ static void Associate(const SetupOptions& options, int index, const char* extens
         return;
     DeleteRegValue(HKEY_CLASSES_ROOT, extension, "Content Type");
     if (index == 0)
-        TakeVolumes();
+        TakeVolumes(earlierRecord ? savedPath : nullptr);
     if (newFileEntry)
         InstallNewFileEntry(index, shellNewPath);
     AddCapabilityExtension(extension, index == 1 ? "Krelvo.ZIP" : "Krelvo");
@@ -423,54 +475,56 @@ static void Associate(const SetupOptions& options, int index, const char* extens
         Release(index, extension, shellNewPath, savedPath);
 }
 
-// The new-file entry of a released extension, as its record holds it.
-static void RestoreNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
-    DWORD state = NewFileNotInstalled;
-    if (index <= 1)
-        state = ReadRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileNotInstalled);
-    if (state == NewFileAddedKey) {
-        DeleteAddedKey(shellNewPath, "FileName", "Data");
+// The new-file entry of a released .kvo or .zip, by its record while ours is in it, whoever
+// holds the class now; an entry that another program has put in its place since stays, and so
+// does what another program has added to ours. An entry that setup never touched stays as it is.
+static void ReleaseNewFileEntry(int index, const char* shellNewPath, const char* savedPath) {
+    DWORD state = NewFileState(savedPath);
+    OurEntry entry = NewFileEntryOfOurs(index, shellNewPath);
+    const char* ours = entry == OurTemplateFile ? "FileName" : entry == OurTemplateBytes ? "Data" : nullptr;
+    if (state == Unrecorded && EarlierEntryOfOurs(index, shellNewPath, savedPath))
+        state = NewFileEarlierRecord;
+    if (state == Unrecorded) {
+        // No record of it: ours alone goes (the bytes of .zip's template are the system's too).
+        if (entry == OurTemplateFile || (entry == OurTemplateBytes && index == 0))
+            DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, ours);
         return;
     }
-    if (state == NewFileReplacedKey || state == NewFileEarlierRecord) {
-        // Our entry goes, in whichever form this system took it.
-        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
-        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data");
+    if (state == NewFileNotInstalled)
+        return;
+    if (state == NewFileAddedKey) {
+        DeleteAddedKey(shellNewPath, ours);
+        return;
     }
-    if (state == NewFileReplacedKey) {
+    // While the entry it replaced comes back, the record says so: ours is gone by then, and a
+    // run cut off meanwhile finishes the restore. Without ours, an empty or missing key is a
+    // setup cut off before it wrote ours; one with an entry in it is another program's.
+    if (ours) {
+        state |= NewFileRestoring;
+        WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", state);
+        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, ours);
+    } else if (!(state & NewFileRestoring) && !KeyIsEmpty(shellNewPath)) {
+        return;
+    }
+    if ((state & ~NewFileRestoring) == NewFileReplacedKey) {
         // The key it replaced comes back value by value.
         char kept[48];
         KeptShellNewPath(savedPath, kept);
         CopyValues(HKEY_LOCAL_MACHINE, kept, HKEY_CLASSES_ROOT, shellNewPath, true);
         return;
     }
-    // Kinds whose ShellNew key setup never replaced, and records of earlier versions.
+    // An earlier version's record: a file name, "*" for a null file, or template bytes, back
+    // with their type (REG_BINARY in the oldest records).
     char shellNew[1024];
     ReadRegString(HKEY_LOCAL_MACHINE, savedPath, "ShellNew", shellNew, "", sizeof(shellNew));
-    DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
-    if (shellNew[0] == '*') {
+    DWORD count = 0;
+    DWORD type = REG_BINARY;
+    if (shellNew[0] == '*')
         WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "NullFile", "");
-    } else if (shellNew[0]) {
+    else if (shellNew[0])
         WriteRegString(HKEY_CLASSES_ROOT, shellNewPath, "FileName", shellNew);
-    } else if (index <= 1) {
-        // Template bytes that earlier versions kept, back with their type (REG_BINARY in the
-        // oldest records).
-        DWORD count = 0;
-        DWORD type = REG_BINARY;
-        if (ReadRegValue(HKEY_LOCAL_MACHINE, savedPath, "ShellNewData", valueBytes,
-                         SavedShellNewDataSize, &count, &type))
-            WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, valueBytes, count);
-    }
-}
-
-// Ours, with no record of its new-file entry: only a value naming our template file goes, or
-// the bytes of our .kvo template (those of .zip are the system's own empty archive too).
-static void DeleteUnrecordedNewFileEntry(int index, const char* shellNewPath) {
-    OurEntry entry = index <= 1 ? NewFileEntryOfOurs(index, shellNewPath) : NoEntryOfOurs;
-    if (entry == OurTemplateFile)
-        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "FileName");
-    else if (entry == OurTemplateBytes && index == 0)
-        DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data");
+    else if (ReadRegValue(HKEY_LOCAL_MACHINE, savedPath, "ShellNewData", valueBytes, SavedShellNewDataSize, &count, &type))
+        WriteRegValue(HKEY_CLASSES_ROOT, shellNewPath, "Data", type, valueBytes, count);
 }
 
 static void Release(int index, const char* extension, const char* shellNewPath,
@@ -483,32 +537,20 @@ static void Release(int index, const char* extension, const char* shellNewPath,
     bool ours = IsOwnClass(extension);
     SavedClass saved;
     bool recorded = ReadSavedClass(savedPath, &saved);
-    // The volume extensions first, and the extension's own class last: cut off before that
-    // write, the extension is still ours, and running the uninstall again releases it anew.
+    // The volume extensions and the new-file entry first, and the extension's own class last:
+    // cut off before that write, the extension is still ours, and running the uninstall again
+    // releases it anew.
     if (index == 0)
         ReleaseVolumes(saved, ours && recorded);
-    // Taken by another program since: it stays as it is.
-    if (!ours)
-        return;
-    if (!recorded) {
-        // No record anywhere: an earlier release's setup by another account, whose profile
-        // held it. Only what is recognisably ours goes; no class is written, no key deleted.
-        if (index <= 1 && RecordedAsInstalled(NewFileState(savedPath)))
-            RestoreNewFileEntry(index, shellNewPath, savedPath);
-        else
-            DeleteUnrecordedNewFileEntry(index, shellNewPath);
-        DeleteOurClass(extension, failures);
-        return;
-    }
-    if (saved.exist) {
-        RestoreContentType(extension, saved.contentType);
-        RestoreNewFileEntry(index, shellNewPath, savedPath);
-        RestoreClass(extension, saved.className, failures);
-    } else {
-        DeleteAddedKey(shellNewPath, "FileName", "Data");
-        if (FailedRegistryChanges() == failures)
-            DeleteTakenKey(extension);
-    }
+    if (index <= 1)
+        ReleaseNewFileEntry(index, shellNewPath, savedPath);
+    if (recorded)
+        ReleaseClassPart(extension, saved, ours, failures);
+    else if (ours)
+        DeleteOurClass(extension, failures);  // no record anywhere: our class alone goes
+    // All given back that could be: the record goes, and a later release finds nothing to do.
+    if (FailedRegistryChanges() == failures)
+        DeleteRegTree(HKEY_LOCAL_MACHINE, savedPath);
 }
 
 void SetAssociations(const SetupOptions& options) {

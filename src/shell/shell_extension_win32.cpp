@@ -7,6 +7,7 @@
 #include "registry/registry.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
+#include "support/text.h"
 
 #define KVO_CLSID "{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}"
 
@@ -64,11 +65,37 @@ static const char* HandlerKey(int row, char* key) {
     return KVO_CLSID;
 }
 
+// Below HKEY_LOCAL_MACHINE, beside the records of the previous handlers: each key on the way to
+// a handler key (from below its class on) that setup made, as a value named by its path.
+// Removal takes away only those, and only while nothing else is in them: on most systems the
+// shared classes' "shellex" keys are there before us, and other handlers are in them.
+static void MadeKeysRecord(char* path /* 48 bytes */) {
+    strcpy(path, RecordsKey);
+    strcat(path, "\\ShellExtKeys");
+}
+
+// Notes the keys on the way to key, from "class\shellex" down to key itself, that are not there
+// yet, before key is written.
+static void NoteKeysToMake(const char* record, char* key) {
+    char* cut = strchr(key, '\\');  // after the class, which is never ours
+    do {
+        cut = strchr(cut + 1, '\\');
+        if (cut)
+            *cut = '\0';
+        if (!RegKeyExists(HKEY_CLASSES_ROOT, key))
+            WriteRegDword(HKEY_LOCAL_MACHINE, record, key, 1);
+        if (cut)
+            *cut = '\\';
+    } while (cut);
+}
+
 void SetShellExtension(const SetupOptions& options) {
     char serverKey[sizeof(ClassKey) + 15];  // ClassKey and \InProcServer32
     strcpy(serverKey, ClassKey);
     strcat(serverKey, "\\InProcServer32");
     char key[HandlerKeySize];
+    char record[48];
+    MadeKeysRecord(record);
     if (options.ShellExt) {
         char library[1024];
         if (ProgramFolderFile("kvoext.dll", library) &&
@@ -79,11 +106,16 @@ void SetShellExtension(const SetupOptions& options) {
         }
         for (int row = 0; row < 13; row++) {
             const char* value = HandlerKey(row, key);
-            WriteRegString(HKEY_CLASSES_ROOT, key, "", value);
+            // Unnoted, the keys made would stay behind for good: then the row is left out.
+            int failures = FailedRegistryChanges();
+            NoteKeysToMake(record, key);
+            if (FailedRegistryChanges() == failures)
+                WriteRegString(HKEY_CLASSES_ROOT, key, "", value);
         }
         WriteRegString(HKEY_LOCAL_MACHINE, ApprovedKey, KVO_CLSID, "Krelvo shell extension");
         return;
     }
+    int failures = FailedRegistryChanges();
     DeleteRegKey(HKEY_CLASSES_ROOT, serverKey);
     DeleteRegKey(HKEY_CLASSES_ROOT, ClassKey);
     for (int row = 0; row < 13; row++) {
@@ -92,6 +124,14 @@ void SetShellExtension(const SetupOptions& options) {
             DeleteRegKey(HKEY_CLASSES_ROOT, key);
         else
             DeleteRegValue(HKEY_CLASSES_ROOT, key, "");
+        // The "Krelvo" key and the keys above it, below the class, that setup made.
+        for (; strchr(key, '\\'); FileNamePart(key)[-1] = '\0') {
+            if (ReadRegDword(HKEY_LOCAL_MACHINE, record, key, 0) == 1)
+                DeleteRegKeyIfEmpty(HKEY_CLASSES_ROOT, key);
+        }
     }
     DeleteRegValue(HKEY_LOCAL_MACHINE, ApprovedKey, KVO_CLSID);
+    // Kept while a change failed: running the removal again takes those keys away too.
+    if (FailedRegistryChanges() == failures)
+        DeleteRegTree(HKEY_LOCAL_MACHINE, record);
 }

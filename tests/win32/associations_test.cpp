@@ -135,26 +135,24 @@ void SeedClasses() {
     SetRegText(HKEY_CLASSES_ROOT, ".r50", "", "OtherArc.rar");
 }
 
-// The saved association of one extension, as the dump shows it.
-std::string Record(const std::string& ext, bool setValue, int exist, const std::string& type,
-                   const std::string& content, const std::string& shellNew) {
-    std::string key = "Software\\Krelvo\\Setup\\" + ext;
-    std::string text = "K " + key + "\n";
-    text += "V " + key + "|Content|1|" + Hex(content + std::string(1, '\0')) + "\n";
-    text += "V " + key + "|Exist|4|0" + std::to_string(exist) + "000000\n";
-    if (setValue)
-        text += "V " + key + "|Set|4|01000000\n";
-    text += "V " + key + "|ShellNew|1|" + Hex(shellNew + std::string(1, '\0')) + "\n";
-    text += "V " + key + "|Type|1|" + Hex(type + std::string(1, '\0')) + "\n";
+// The class part of a record, as the dump shows it: type "<none>" where the extension had no
+// default value; "ClassKey" where that class has a key.
+std::string VolumeRecord(const std::string& ext, int exist, const std::string& type, const std::string& content) {
+    std::string key = "V Software\\Krelvo\\Setup\\" + ext;
+    std::string text = "K " + key.substr(2) + "\n" + key + "|Content|1|" + Hex(content + std::string(1, '\0')) + "\n" +
+                       key + "|Exist|4|0" + std::to_string(exist) + "000000\n";
+    if (type != "<none>")
+        text += key + "|Type|1|" + Hex(type + std::string(1, '\0')) + "\n";
+    if (type != "<none>" && !type.empty() && RegKeyPresent(HKEY_CLASSES_ROOT, type))
+        text += key + "|ClassKey|4|01000000\n";
     return text;
 }
 
-// The class part of a record, as a volume extension's record holds it.
-std::string VolumeRecord(const std::string& ext, int exist, const std::string& type, const std::string& content) {
-    std::string key = "Software\\Krelvo\\Setup\\" + ext;
-    return "K " + key + "\nV " + key + "|Content|1|" + Hex(content + std::string(1, '\0')) + "\nV " + key +
-           "|Exist|4|0" + std::to_string(exist) + "000000\nV " + key + "|Type|1|" + Hex(type + std::string(1, '\0')) +
-           "\n";
+// The saved association of one extension: its class part and its previous new-file entry.
+std::string Record(const std::string& ext, int exist, const std::string& type, const std::string& content,
+                   const std::string& shellNew) {
+    return VolumeRecord(ext, exist, type, content) + "V Software\\Krelvo\\Setup\\" + ext + "|ShellNew|1|" +
+           Hex(shellNew + std::string(1, '\0')) + "\n";
 }
 
 std::string NewFileState(const std::string& ext, int state) {
@@ -247,32 +245,32 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
 
     // The saved associations, whole, below HKEY_LOCAL_MACHINE.
     std::string expected = "K Software\\Krelvo\nK Software\\Krelvo\\Setup\n";
-    expected += Record(".ace", false, 1, "EarlierAce", "", "");
-    expected += Record(".arj", false, 1, "OtherArc.arj", "", "");
-    expected += Record(".bz", false, 0, "", "", "");
-    expected += Record(".bz2", false, 1, "OtherArc.bz2", "", "");
-    expected += Record(".cab", false, 1, "CABFolder", "", "C:\\Templates\\empty.cab");
-    expected += Record(".gz", false, 1, "OtherArc.gz", "application/x-gzip", "");
-    expected += Record(".iso", false, 1, "Burner.Image", "", "");
-    expected += Record(".jar", false, 1, "", "application/java-archive", "");
-    expected += Record(".kvo", false, 0, "", "", "") + NewFileState(".kvo", NewFileAddedKey);
-    expected += Record(".lha", false, 0, "", "", "");
-    expected += Record(".lzh", false, 0, "", "", "");
-    expected += Record(".tar", false, 1, "OtherArc.tar", "application/x-tar", "");
-    expected += Record(".tbz", false, 0, "", "", "");
-    expected += Record(".tbz2", false, 0, "", "", "");
-    expected += Record(".tgz", false, 0, "", "", "");
-    expected += Record(".uu", false, 0, "", "", "");
-    expected += Record(".uue", false, 0, "", "", "");
-    expected += Record(".xxe", false, 0, "", "", "");
-    expected += Record(".zip", false, 1, "CompressedFolder", "application/x-zip-compressed", "*") +
+    expected += Record(".ace", 1, "EarlierAce", "", "");
+    expected += Record(".arj", 1, "OtherArc.arj", "", "");
+    expected += Record(".bz", 0, "<none>", "", "");
+    expected += Record(".bz2", 1, "OtherArc.bz2", "", "");
+    expected += Record(".cab", 1, "CABFolder", "", "C:\\Templates\\empty.cab");
+    expected += Record(".gz", 1, "OtherArc.gz", "application/x-gzip", "");
+    expected += Record(".iso", 1, "Burner.Image", "", "");
+    expected += Record(".jar", 1, "<none>", "application/java-archive", "");
+    expected += Record(".kvo", 0, "<none>", "", "") + NewFileState(".kvo", NewFileAddedKey);
+    expected += Record(".lha", 0, "<none>", "", "");
+    expected += Record(".lzh", 0, "<none>", "", "");
+    expected += Record(".tar", 1, "OtherArc.tar", "application/x-tar", "");
+    expected += Record(".tbz", 0, "<none>", "", "");
+    expected += Record(".tbz2", 0, "<none>", "", "");
+    expected += Record(".tgz", 0, "<none>", "", "");
+    expected += Record(".uu", 0, "<none>", "", "");
+    expected += Record(".uue", 0, "<none>", "", "");
+    expected += Record(".xxe", 0, "<none>", "", "");
+    expected += Record(".zip", 1, "CompressedFolder", "application/x-zip-compressed", "*") +
                 NewFileState(".zip", NewFileReplacedKey);
     // The ShellNew key that ours replaced, whole.
     expected += "K Software\\Krelvo\\Setup\\.zip\\ShellNewKey\nV Software\\Krelvo\\Setup\\.zip\\ShellNewKey|NullFile|1|00\n";
     // Each volume extension taken has a record of its own.
     for (int i = 0; i < AssociatedVolumes(); i++) {
         bool other = i == 0 || i == 5 || i == 50;
-        expected += VolumeRecord(Volume(i), other, other ? "OtherArc.rar" : "", i == 5 ? "application/x-rar" : "");
+        expected += VolumeRecord(Volume(i), other, other ? "OtherArc.rar" : "<none>", i == 5 ? "application/x-rar" : "");
     }
     const std::string saved = DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo");
     EXPECT_EQ(SortLines(expected), saved);
@@ -305,21 +303,21 @@ TEST_F(Associations, RoundTripGivesEveryKindBack) {
     const std::string released = DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees());
 
     // Exactly as seeded, the other archiver's volume extensions included, apart from what
-    // releasing itself leaves: .gz stays with its new owner, .jar gets its saved empty class
-    // written, .ace its class from before the earlier release, and .lha and .kvo keep the other program's keys but none of our values.
+    // releasing itself leaves: .gz stays with its new owner, .ace gets its class from before
+    // the earlier release, and .lha and .kvo keep the other program's keys but none of our
+    // values. .jar, which had no class, gets none.
     for (const std::string& tree : ClassTrees())
         WipeRegTree(HKEY_CLASSES_ROOT, tree);
     SeedClasses();
     SeedEarlierRecord();
     EXPECT_EQ(seeded, DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()));
-    SetRegText(HKEY_CLASSES_ROOT, ".jar", "", "");
     SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "EarlierAce");
     takeGz();
     SetRegText(HKEY_CLASSES_ROOT, ".lha\\OpenWithList\\Other.exe", "", "");
     SetRegText(HKEY_CLASSES_ROOT, ".kvo\\ShellNew\\Other", "", "");
     EXPECT_EQ(DumpRegTrees(HKEY_CLASSES_ROOT, ClassTrees()), released);
-    // The records stay until the uninstall deletes them.
-    EXPECT_EQ(saved, DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
+    // Each record went once all it kept was given back.
+    EXPECT_EQ("K Software\\Krelvo\nK Software\\Krelvo\\Setup\n", DumpRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));
     // Our OpenWithProgids values went with the classes (also that of .gz, now another's),
     // and so did every extension's FileAssociations value.
     EXPECT_EQ(Family() == "nt" ? "K " + associations + "\n" : "", DumpRegTree(HKEY_LOCAL_MACHINE, associations));
@@ -567,8 +565,9 @@ TEST_F(Associations, ATakeoverFromAHandlerWithoutDataDropsAStaleSavedData) {
 
 TEST_F(Associations, ReleaseByRecordRules) {
     // Records of earlier releases, in the running account's profile: a record naming a class
-    // of our own restores an empty class; a record written before "ShellNewData" existed
-    // restores as it always did.
+    // of our own restores an empty class, and a content type set since stays; a record
+    // written before "ShellNewData" existed restores as it always did. The new-file entry of
+    // a kind that never gets ours is left alone.
     SetRegText(HKEY_CLASSES_ROOT, ".ace", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, ".ace", "Content Type", "x/ours");
     SetRegText(HKEY_CLASSES_ROOT, ".ace\\ShellNew", "FileName", "C:\\ours.ace");
@@ -588,7 +587,7 @@ TEST_F(Associations, ReleaseByRecordRules) {
         SetRegText(HKEY_CLASSES_ROOT, Volume(i), "", "Krelvo");
     // A record of an earlier version, which kept the previous "Data" as a value of its own.
     SetRegText(HKEY_CLASSES_ROOT, ".zip", "", "Krelvo.ZIP");
-    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName", "C:\\ours.zip");
+    SetRegText(HKEY_CLASSES_ROOT, ".zip\\ShellNew", "FileName", "C:\\Krelvo\\zipnew.dat");
     SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "Type", "OldZip");
     SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNew", "");
     SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.zip", "ShellNewData", "old text");
@@ -598,8 +597,8 @@ TEST_F(Associations, ReleaseByRecordRules) {
     SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.tbz2", "Type", "Tbz2Class");
 
     SetAssociations(Options(false, false));
-    EXPECT_EQ(SortLines("K .ace\nV .ace||1|00\nV .ace|Content Type|1|" + Hex(std::string("x/theirs", 9)) +
-                  "\nK .ace\\ShellNew\n"),
+    EXPECT_EQ(SortLines("K .ace\nV .ace||1|00\nV .ace|Content Type|1|" + Hex(std::string("x/ours", 7)) +
+                        "\nK .ace\\ShellNew\nV .ace\\ShellNew|FileName|1|" + Hex(std::string("C:\\ours.ace", 12)) + "\n"),
               DumpRegTree(HKEY_CLASSES_ROOT, ".ace"));
     EXPECT_EQ(SortLines("K .tar\nV .tar|Content Type|1|" + Hex(std::string("x/ours", 7)) +
                         "\nK .tar\\ShellNew\nV .tar\\ShellNew|Data|1|" + Hex(std::string("keep", 5)) +
@@ -644,9 +643,12 @@ TEST_F(Associations, VolumeExtensionsComeBackFromTheirOwnRecords) {
 
     // Taken before volumes had records of their own (an earlier version): they follow the
     // record of .kvo, as they always did.
+    DWORD one = 1;
+    SetRegBytes(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "Exist", REG_DWORD, &one, 4);
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "Type", "OldKvo");
+    SetRegText(HKEY_CURRENT_USER, "Software\\Krelvo\\Setup\\.kvo", "Content", "x/kvo");
     SetRegText(HKEY_CLASSES_ROOT, ".kvo", "", "Krelvo");
     SetRegText(HKEY_CLASSES_ROOT, Volume(10), "", "Krelvo");
-    WipeRegTree(HKEY_LOCAL_MACHINE, "Software\\Krelvo\\Setup\\" + Volume(10));
     SetAssociations(Options(false, false));
     EXPECT_EQ("OldKvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), ""));
     EXPECT_EQ("x/kvo", GetRegText(HKEY_CLASSES_ROOT, Volume(10), "Content Type"));
