@@ -5,7 +5,7 @@ JOBS    ?= 2
 BUILD   ?= build
 CMAKE   ?= cmake
 
-.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine crash-test fuzz fuzz-build fuzz-check bench demo clean
+.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine crash-test explore fuzz fuzz-build fuzz-check bench demo clean
 
 all: build
 
@@ -61,6 +61,14 @@ test-wine: build-tests host
 # The interruption test at every point of setup and uninstall (make test runs 40 of each).
 crash-test: build-tests host
 	KVO_INTERRUPT_POINTS=all KVO_CTEST_ARGS="-R win_interruption" tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
+
+# Random sequences of our runs and other programs' actions, each against a shadow run without
+# ours (make test plays 30 per family): SEQUENCES of them from SEED, or the one sequence SEQ.
+SEQUENCES ?= 200
+SEED ?= 1
+explore: build-tests host
+	KVO_EXPLORE_SEQUENCES=$(SEQUENCES) KVO_EXPLORE_SEED=$(SEED) KVO_EXPLORE_SEQ="$(SEQ)" \
+	  KVO_CTEST_ARGS="-R win_explore" tests/wine/run-suites.sh $(BUILD)/$(TEST_TREE)
 
 # The fuzzers (clang, libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer), one run each:
 # `make test` gives them a minute in all, `make fuzz` FUZZ_SECONDS; any finding fails the run.

@@ -8,11 +8,13 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <random>
 #include <set>
 #include <sstream>
 
 #include "installation.h"
 #include "reg_dump.h"
+#include "registry/registry.h"
 #include "test_helpers.h"
 #include "test_support.h"
 
@@ -36,7 +38,8 @@ std::vector<Tree> TouchedTrees() {
     for (const char* ext : {".kvo", ".zip", ".cab", ".arj", ".lzh", ".lha", ".ace", ".tar", ".gz", ".tgz", ".uue",
                             ".xxe", ".uu", ".bz2", ".tbz2", ".bz", ".tbz", ".jar", ".iso", ".rev", "Krelvo",
                             "Krelvo.ZIP", "Krelvo.REV", "CLSID\\{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}",
-                            "*\\shellex", "Folder\\shellex", "Drive\\shellex", "Directory\\shellex", "exefile\\shellex"})
+                            "*\\shellex", "Folder\\shellex", "Drive\\shellex", "Directory\\shellex", "exefile\\shellex",
+                            "Other.Archive", "Another.Archive"})
         trees.push_back({HKEY_CLASSES_ROOT, "HKCR", ext});
     for (int i = 0; i < 100; i++) {
         char volume[8];
@@ -519,6 +522,150 @@ TEST(Interruption, SetupAndUninstallCutAtAnyChangeLoseNothing) {
                          std::to_string(previousHandlers.size()) + " registry lines there before setup)";
     WriteBytes(TestFolder() + "interruption-" + Family() + ".txt", figure + "\n");
     printf("%s\n", figure.c_str());
+}
+
+
+// Sequences of events as users meet them, played twice on the seeded system: the "real" run
+// gets our setups and uninstalls (cut off too) and other programs' actions, the "shadow" run
+// only the other programs' actions, in the same order. After our last, complete uninstall the
+// two must be the same: nothing of ours left, nothing of theirs lost. One line names a sequence
+// (`make explore SEQ="..."` plays it again); tokens, each followed by a blank:
+//   S<hex>     our silent setup; choices: bits 0-11 the kinds, 12 shell integration, 13-15
+//              desktop, Start menu, program group
+//   X<hex>.<n> the same, cut off after its nth registry change;  U  our uninstall;  Y<n> cut off
+//   E<e>       an earlier release took extension e (not a volume), its record in the user's
+//              settings
+//   T<e><p>[+] program p takes e's class (with its content type);  D<e><p> p removes itself:
+//              its class, and its values wherever they are (e unused)
+//   A<e>       a program adds a value to e's new-file key;  R<e> one replaces that key
+const char* const kExploredExtensions[] = {".zip", ".kvo", ".gz", ".cab", ".r03", ".tbz"};
+const char* const kOtherClasses[] = {"Other.Archive", "Another.Archive"};
+
+std::string RandomSequence(unsigned seed) {
+    std::mt19937 random(seed);
+    const auto pick = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    std::string sequence;
+    char token[32];
+    bool oursRan = false;  // an earlier release's takeover comes before ours
+    for (unsigned events = 2 + pick(6); events > 0; events--) {
+        unsigned choices = random() & 0xFFFF, e = pick(6), p = pick(2), kind = pick(10);
+        if (kind == 5 && oursRan)
+            kind = 6;
+        oursRan = oursRan || kind <= 4;
+        switch (kind) {
+        case 0: case 1: snprintf(token, sizeof(token), "S%x", choices); break;
+        case 2: snprintf(token, sizeof(token), "X%x.%u", choices, 1 + pick(700)); break;
+        case 3: snprintf(token, sizeof(token), "U"); break;
+        case 4: snprintf(token, sizeof(token), "Y%u", 1 + pick(300)); break;
+        case 5: snprintf(token, sizeof(token), "E%u", e); break;
+        case 6: snprintf(token, sizeof(token), "T%u%u%s", e, p, pick(2) ? "+" : ""); break;
+        case 7: snprintf(token, sizeof(token), "D%u%u", e, p); break;
+        default: snprintf(token, sizeof(token), "%c%u", pick(2) ? 'A' : 'R', e % 2); break;
+        }
+        sequence += std::string(token) + " ";
+    }
+    return sequence;
+}
+
+// The setup dialog's saved choices, as a silent setup confirms them.
+void SaveChoices(unsigned choices) {
+    const char* const kinds[] = {".kvo", ".zip", ".cab", ".arj", ".lzh", ".ace", ".tar", ".gz", ".uue", ".bz2", ".jar", ".iso"};
+    for (int i = 0; i < 16; i++) {
+        DWORD on = choices >> i & 1;
+        const std::string key = i < 12 ? std::string("Software\\Krelvo\\Setup\\") + kinds[i] : i == 12 ? "Software\\Krelvo\\Setup" : "Software\\Krelvo\\Setup\\Links";
+        const char* name = i < 12 ? "Set" : i == 12 ? "ShellExt" : i == 13 ? "Desktop" : i == 14 ? "StartMenu" : "Programs";
+        SetRegBytes(HKEY_CURRENT_USER, key, name, REG_DWORD, &on, sizeof(on));
+    }
+}
+
+// Plays a sequence; ours false: the shadow run, which skips our events.
+void Play(const std::string& sequence, bool ours, const Installation& installation, const std::string& program) {
+    std::istringstream tokens(sequence);
+    for (std::string token; tokens >> token;) {
+        const std::string ext = kExploredExtensions[(token.size() > 1 ? token[1] - '0' : 0) % 6];
+        const char* other = kOtherClasses[(token.size() > 2 ? token[2] - '0' : 0) % 2];
+        unsigned choices = 0, n = 0;
+        const bool cut = token[0] == 'X' || token[0] == 'Y';
+        if ((token[0] == 'S' || token[0] == 'X') && ours) {
+            sscanf(token.c_str() + 1, "%x.%u", &choices, &n);
+            SaveChoices(choices);
+            ASSERT_TRUE(installation.Stage(program));
+            int result = RunProgram(installation, true, {static_cast<int>(n), 0, nullptr, false});
+            EXPECT_TRUE(result == 0 || (cut && result == 99)) << token << ": " << result;
+        } else if ((token[0] == 'U' || token[0] == 'Y') && ours && !UninstallCommand().empty()) {
+            n = token[0] == 'Y' ? static_cast<unsigned>(atoi(token.c_str() + 1)) : 0;
+            int result = RunProgram(installation, false, {static_cast<int>(n), 0, nullptr, false});
+            EXPECT_TRUE(result == 0 || result == 3010 || (cut && result == 99)) << token << ": " << result;
+        } else if (token[0] == 'E' && ours && ext[1] != 'r' && GetRegText(HKEY_CLASSES_ROOT, ext, "").rfind("Krelvo", 0) != 0) {
+            const std::string record = "Software\\Krelvo\\Setup\\" + ext, type = GetRegText(HKEY_CLASSES_ROOT, ext, "");
+            const std::string content = GetRegText(HKEY_CLASSES_ROOT, ext, "Content Type");
+            DWORD exist = RegKeyPresent(HKEY_CLASSES_ROOT, ext);
+            SetRegBytes(HKEY_CURRENT_USER, record, "Exist", REG_DWORD, &exist, sizeof(exist));
+            SetRegText(HKEY_CURRENT_USER, record, "Type", type == "<none>" ? "" : type);
+            SetRegText(HKEY_CURRENT_USER, record, "Content", content == "<none>" ? "" : content);
+            SetRegText(HKEY_CURRENT_USER, record, "ShellNew", "");
+            SetRegText(HKEY_CLASSES_ROOT, ext, "", ext == ".zip" ? "Krelvo.ZIP" : "Krelvo");
+            // Its entry, which starts this program bare, as earlier versions wrote it.
+            if (UninstallCommand().empty() && installation.Stage(program))
+                SetRegText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", installation.Path("uninstall.exe"));
+            DeleteRegValue(HKEY_CLASSES_ROOT, ext.c_str(), "Content Type");
+        } else if (token[0] == 'T') {
+            SetRegText(HKEY_CLASSES_ROOT, std::string(other) + "\\shell\\open\\command", "", "other.exe \"%1\"");
+            SetRegText(HKEY_CLASSES_ROOT, ext, "", other);
+            if (token.back() == '+')
+                SetRegText(HKEY_CLASSES_ROOT, ext, "Content Type", std::string("application/x-") + other);
+        } else if (token[0] == 'D') {
+            WipeRegTree(HKEY_CLASSES_ROOT, other);
+            for (const char* its : kExploredExtensions) {
+                if (GetRegText(HKEY_CLASSES_ROOT, its, "") == other)
+                    DeleteRegValue(HKEY_CLASSES_ROOT, its, "");
+                if (GetRegText(HKEY_CLASSES_ROOT, its, "Content Type") == std::string("application/x-") + other)
+                    DeleteRegValue(HKEY_CLASSES_ROOT, its, "Content Type");
+            }
+        } else if (token[0] == 'A' || token[0] == 'R') {
+            if (token[0] == 'R')
+                WipeRegTree(HKEY_CLASSES_ROOT, ext + "\\ShellNew");
+            SetRegText(HKEY_CLASSES_ROOT, ext + "\\ShellNew", token[0] == 'A' ? "OtherItem" : "FileName", "C:\\other\\new" + ext);
+        }
+    }
+}
+
+TEST(Explore, EventSequencesLeaveTheMachineAsTheShadowRun) {
+    SeedPreviousHandlers();
+    const Snapshot seeded = TakeSnapshot();
+    const std::string program = TestFolder() + "uninstall_interruptible.exe";
+    Installation installation(ProgramFilesFolder() + "\\Krelvo Explored");
+    const char* one = getenv("KVO_EXPLORE_SEQ");
+    const int count = one && *one ? 1 : getenv("KVO_EXPLORE_SEQUENCES") ? atoi(getenv("KVO_EXPLORE_SEQUENCES")) : 30;
+    const unsigned seed = getenv("KVO_EXPLORE_SEED") ? static_cast<unsigned>(atoi(getenv("KVO_EXPLORE_SEED"))) : 1;
+    int differing = 0;
+    for (int i = 0; i < count; i++) {
+        const std::string sequence = one && *one ? one : RandomSequence(seed * 7919 + static_cast<unsigned>(i));
+        PutBack(seeded);
+        Play(sequence + "U ", true, installation, program);
+        const std::set<std::string> real = Lines(TakeSnapshot());
+        const std::string files = installation.Remaining() + (PathExists(ProgramGroup()) ? " program group" : "");
+        installation.Clear();
+        PutBack(seeded);
+        Play(sequence, false, installation, program);
+        const std::set<std::string> shadow = Lines(TakeSnapshot());
+        std::string difference = Missing(shadow, real) + Missing(real, shadow);
+        if (difference.empty() && files.empty())
+            continue;
+        differing++;
+        std::string first;
+        std::istringstream lines(Missing(shadow, real));
+        for (std::string line; first.size() < 1500 && std::getline(lines, line);)
+            first += "  - " + line + "\n";
+        lines.clear();
+        lines.str(Missing(real, shadow));
+        for (std::string line; first.size() < 3000 && std::getline(lines, line);)
+            first += "  + " + line + "\n";
+        ADD_FAILURE() << "make explore SEQ=\"" << sequence << "\"\n" << (files.empty() ? "" : "  left: " + files + "\n")
+                      << first;
+    }
+    PutBack(seeded);
+    printf("Explored: %d sequences, %d differing from the shadow run\n", count, differing);
 }
 
 }  // namespace
