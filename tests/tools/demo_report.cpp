@@ -124,7 +124,7 @@ static int Restored(const char* folder) {
         bool gone;
     } checks[] = {
         {"product settings HKCU\\Software\\Krelvo", !KeyExists(HKEY_CURRENT_USER, "Software\\Krelvo")},
-        {"records of the previous handlers HKLM\\Software\\Krelvo", !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Krelvo")},
+        {"handler records HKLM\\Software\\Krelvo", !KeyExists(HKEY_LOCAL_MACHINE, "Software\\Krelvo")},
         {"program classes Krelvo, Krelvo.ZIP, Krelvo.REV",
          !KeyExists(HKEY_CLASSES_ROOT, "Krelvo") && !KeyExists(HKEY_CLASSES_ROOT, "Krelvo.ZIP") &&
              !KeyExists(HKEY_CLASSES_ROOT, "Krelvo.REV")},
