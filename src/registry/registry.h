@@ -41,8 +41,10 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
                    void* buffer, DWORD bufferSize, bool write);
 // Whether the key has at least one subkey.
 bool RegKeyHasSubkeys(HKEY root, const char* path);
-// Deletes the key when it holds no value and no subkey: what is left of a key that another
-// program may share once ours is gone from it.
+// Whether the key holds no value and no subkey (a missing key holds nothing).
+bool RegKeyIsEmpty(HKEY root, const char* path);
+// Deletes the key when it is there and empty: what is left of a key that another program may
+// share once ours is gone from it.
 void DeleteRegKeyIfEmpty(HKEY root, const char* path);
 // The number of writes and deletes that the system refused since the start of the run (a key
 // or value that was to go and is not there counts as deleted). Callers compare it before and

@@ -343,10 +343,13 @@ bool RegKeyHasSubkeys(HKEY root, const char* path) {
     return result != ERROR_NO_MORE_ITEMS;
 }
 
+bool RegKeyIsEmpty(HKEY root, const char* path) {
+    unsigned char bytes[4];  // no value is read: one is already too many
+    return !RegKeyHasSubkeys(root, path) && CopyRegValues(root, path, root, path, 0, bytes, sizeof(bytes), false);
+}
+
 void DeleteRegKeyIfEmpty(HKEY root, const char* path) {
-    unsigned char bytes[4];
-    if (RegKeyExists(root, path) && !RegKeyHasSubkeys(root, path) &&
-        CopyRegValues(root, path, root, path, 0, bytes, sizeof(bytes), false))
+    if (RegKeyExists(root, path) && RegKeyIsEmpty(root, path))
         DeleteRegKey(root, path);
 }
 

@@ -66,9 +66,24 @@ static bool HasValue(HKEY root, const char* path, const char* name) {
     return ReadRegValue(root, path, name, valueBytes, sizeof(valueBytes), &count, nullptr);
 }
 
-// The values of a record; "Exist" last, as the value that makes a copy of one whole.
+// The values of a record, and of its class part; "Exist" last, as the value that makes a copy
+// of one whole.
 static const char* const RecordValues[] = {"Type", "Content", "ShellNew", "ShellNewData", "NewFile", "Exist"};
-enum { RecordValueCount = sizeof(RecordValues) / sizeof(RecordValues[0]) };
+static const char* const ClassRecordValues[] = {"Type", "ClassKey", "Content", "Exist"};
+enum {
+    RecordValueCount = sizeof(RecordValues) / sizeof(RecordValues[0]),
+    ClassRecordValueCount = sizeof(ClassRecordValues) / sizeof(ClassRecordValues[0]),
+};
+
+// Copies the named values that a record holds into the machine's record to, in that order.
+static void CopyRecordValues(HKEY fromRoot, const char* from, const char* to, const char* const* names, int count) {
+    for (int i = 0; i < count; i++) {
+        DWORD size = 0;
+        DWORD type = REG_NONE;
+        if (ReadRegValue(fromRoot, from, names[i], valueBytes, sizeof(valueBytes), &size, &type))
+            WriteRegValue(HKEY_LOCAL_MACHINE, to, names[i], type, valueBytes, size);
+    }
+}
 
 // Earlier releases kept an extension's record below the product settings key, in the profile
 // of the account that ran setup, where another account's uninstall cannot see it. Such a record
@@ -93,12 +108,7 @@ static bool AdoptEarlierRecord(const char* extension, const char* savedPath) {
         (withClass || !HasValue(HKEY_LOCAL_MACHINE, savedPath, "NewFile"))) {
         DeleteRegTree(HKEY_LOCAL_MACHINE, savedPath);
         CopyValues(HKEY_CURRENT_USER, earlierKept, HKEY_LOCAL_MACHINE, kept, true);
-        for (const char* name : RecordValues) {
-            DWORD count = 0;
-            DWORD type = REG_NONE;
-            if (ReadRegValue(HKEY_CURRENT_USER, earlier, name, valueBytes, sizeof(valueBytes), &count, &type))
-                WriteRegValue(HKEY_LOCAL_MACHINE, savedPath, name, type, valueBytes, count);
-        }
+        CopyRecordValues(HKEY_CURRENT_USER, earlier, savedPath, RecordValues, RecordValueCount);
         if (withClass && !exist)
             WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", 1);
         if (FailedRegistryChanges() != failures)
@@ -170,12 +180,6 @@ static bool MarkEarlierEntryOfOurs(int index, const char* shellNewPath, const ch
         return false;
     WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", NewFileEarlierRecord);
     return true;
-}
-
-// Whether the key holds no value and no subkey (a missing key holds nothing).
-static bool KeyIsEmpty(const char* path) {
-    return !RegKeyHasSubkeys(HKEY_CLASSES_ROOT, path) &&
-           CopyRegValues(HKEY_CLASSES_ROOT, path, HKEY_CLASSES_ROOT, path, 0, valueBytes, sizeof(valueBytes), false);
 }
 
 // A key that we added (an extension's, or its ShellNew key), with our value in it (null: none of
@@ -277,7 +281,7 @@ static bool KeepPreviousNewFileEntry(int index, const char* shellNewPath, const 
     // Ours is in place, or was being put there or taken away when a run was cut off: what it
     // replaced is kept. An entry that another program has put in place of ours since is the
     // one ours now replaces.
-    if (RecordedAsInstalled(state) && ((state & NewFileRestoring) || KeyIsEmpty(shellNewPath) ||
+    if (RecordedAsInstalled(state) && ((state & NewFileRestoring) || RegKeyIsEmpty(HKEY_CLASSES_ROOT, shellNewPath) ||
                                        NewFileEntryOfOurs(index, shellNewPath) != NoEntryOfOurs))
         return true;
     // An earlier version's entry is in place; its record restores what that one replaced.
@@ -351,16 +355,10 @@ static void TakeVolumes(const char* kvoRecord) {
         if (!IsOwnClass(volume)) {
             SaveClass(volume, savedPath);
         } else if (!HasValue(HKEY_LOCAL_MACHINE, savedPath, "Exist")) {
-            // "Exist" last, as it makes the record.
-            static const char* const classRecord[] = {"Type", "ClassKey", "Content", "Exist"};
-            for (const char* name : classRecord) {
-                DWORD count = 0;
-                DWORD type = REG_NONE;
-                if (kvoRecord && ReadRegValue(HKEY_LOCAL_MACHINE, kvoRecord, name, valueBytes, sizeof(valueBytes), &count, &type))
-                    WriteRegValue(HKEY_LOCAL_MACHINE, savedPath, name, type, valueBytes, count);
-                else if (name[0] == 'E')
-                    WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", 1);
-            }
+            if (kvoRecord)
+                CopyRecordValues(HKEY_LOCAL_MACHINE, kvoRecord, savedPath, ClassRecordValues, ClassRecordValueCount);
+            else
+                WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "Exist", 1);
         }
         if (FailedRegistryChanges() != failures)
             continue;  // taken without its record, its handler could not come back
@@ -503,7 +501,7 @@ static void ReleaseNewFileEntry(int index, const char* shellNewPath, const char*
         state |= NewFileRestoring;
         WriteRegDword(HKEY_LOCAL_MACHINE, savedPath, "NewFile", state);
         DeleteRegValue(HKEY_CLASSES_ROOT, shellNewPath, ours);
-    } else if (!(state & NewFileRestoring) && !KeyIsEmpty(shellNewPath)) {
+    } else if (!(state & NewFileRestoring) && !RegKeyIsEmpty(HKEY_CLASSES_ROOT, shellNewPath)) {
         return;
     }
     if ((state & ~NewFileRestoring) == NewFileReplacedKey) {
