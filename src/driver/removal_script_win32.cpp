@@ -49,7 +49,9 @@ struct FolderAcl {
 }  // namespace
 static const BYTE Inherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 // A SID: revision, count of subauthorities, authority 5 (NT) big-endian, the subauthorities.
-static FolderAcl folderAcl = {
+// Copied into folderAcl (zero until then, so that it takes no room in the program file) before
+// the account's entry is filled in.
+static const FolderAcl folderAclStart = {
     {ACL_REVISION, 0, sizeof(FolderAcl), 3, 0},
     {ACCESS_ALLOWED_ACE_TYPE, Inherited, 8 + 16}, FILE_ALL_ACCESS,
     {1, 2, 0, 0, 0, 0, 0, 5, 32, 0, 0, 0, 0x20, 2, 0, 0},
@@ -57,9 +59,8 @@ static FolderAcl folderAcl = {
     {1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0},
     {ACCESS_ALLOWED_ACE_TYPE, Inherited, 0}, FILE_ALL_ACCESS, {0},
 };
-// As InitializeSecurityDescriptor and SetSecurityDescriptorDacl make it.
-static SECURITY_DESCRIPTOR folderSecurity = {SECURITY_DESCRIPTOR_REVISION, 0, SE_DACL_PRESENT, nullptr,
-                                             nullptr, nullptr, &folderAcl.header};
+static FolderAcl folderAcl;
+static SECURITY_DESCRIPTOR folderSecurity;
 
 // The descriptor of the script's folder, protected, so that the entries of the temporary
 // folder above (every user may create there) are not merged in. Null when it cannot be made.
@@ -74,6 +75,11 @@ static SECURITY_DESCRIPTOR* PrivateFolderSecurity() {
     // At most 15 subauthorities: SECURITY_MAX_SID_SIZE bytes.
     SID* sid = static_cast<SID*>(account.user.User.Sid);
     DWORD sidSize = 8 + 4 * sid->SubAuthorityCount;
+    folderAcl = folderAclStart;
+    // As InitializeSecurityDescriptor and SetSecurityDescriptorDacl make it.
+    folderSecurity.Revision = SECURITY_DESCRIPTOR_REVISION;
+    folderSecurity.Control = SE_DACL_PRESENT;
+    folderSecurity.Dacl = &folderAcl.header;
     memcpy(folderAcl.account, sid, sidSize);
     folderAcl.accountEntry.AceSize = static_cast<WORD>(8 + sidSize);
     // Windows 2000 and later; looked up, as Windows 95 lacks it. NT 4.0 lacks it too, and
@@ -181,7 +187,10 @@ void StartRemovalScript(const char* scriptPath, const char* scriptFolder) {
         startup.wShowWindow = SW_HIDE;
     } else {
         // Inheritable, or the interpreter would receive handle values that mean nothing to it.
-        SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+        SECURITY_ATTRIBUTES inherit;
+        inherit.nLength = sizeof(inherit);
+        inherit.lpSecurityDescriptor = nullptr;
+        inherit.bInheritHandle = TRUE;
         nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdInput = nul;

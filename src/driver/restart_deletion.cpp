@@ -21,11 +21,15 @@ bool CutToParentFolder(char* path, const char* folder) {
     return IsInOrBelowFolder(path, folder);
 }
 
+// What a deletion adds, from the line break (after a last line without one) or the header (of a
+// new section) on.
+static const char RenameLines[] = "\r\n[rename]\r\nNUL=%s\r\n";
+
 // Whether a line is the section header [rename], the name in any case.
 static bool IsRenameHeader(const char* line, const char* end) {
     for (int i = 0; i < 8; i++) {
         // Letters compare in lower case, the brackets as they are.
-        if (line + i >= end || (i == 0 || i == 7 ? line[i] : line[i] | 0x20) != "[rename]"[i])
+        if (line + i >= end || (i == 0 || i == 7 ? line[i] : line[i] | 0x20) != RenameLines[2 + i])
             return false;
     }
     return true;
@@ -42,10 +46,8 @@ int AddDeletionLine(char* text, int length, int capacity, const char* path) {
         if (found)
             at = line;
     }
-    // From the line break (after a last line without one) or the header (of a new section) on.
-    static const char lines[] = "\r\n[rename]\r\nNUL=%s\r\n";
     char added[1100];
-    FormatWithText(added, sizeof(added), lines + (found ? 10 : 0) + (at > 0 && text[at - 1] != '\n' ? 0 : 2),
+    FormatWithText(added, sizeof(added), RenameLines + (found ? 10 : 0) + (at > 0 && text[at - 1] != '\n' ? 0 : 2),
                    path);
     int count = static_cast<int>(strlen(added));
     if (count > capacity - length)

@@ -63,9 +63,11 @@ static void WriteArchiverVersion(const char* archiver) {
             versionWritten = true;
         }
         // The resource's own first translation, then US English in Unicode and in code page 1252.
-        DWORD translations[3] = {0, 0x04B00409, 0x04E40409};
-        if (query(resource, "\\VarFileInfo\\Translation", &value, &valueLength) && valueLength >= 4)
-            memcpy(translations, value, 4);
+        DWORD translations[3];
+        translations[0] = query(resource, "\\VarFileInfo\\Translation", &value, &valueLength) && valueLength >= 4
+                              ? *static_cast<const DWORD*>(value) : 0;
+        translations[1] = 0x04B00409;
+        translations[2] = 0x04E40409;
         for (DWORD translation : translations) {
             char path[StringInfoPathSize];
             FormatStringInfoPath(path, translation, "CompanyName");

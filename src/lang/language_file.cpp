@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
-
 #include "lang/language_resources.h"
 #include "lang/lookup_key.h"
 #include "support/file.h"
@@ -112,6 +110,32 @@ int DecodeLanguageSection(char* section, int size, int* origins) {
     return w;
 }
 
+// Moves the line at lines[root] down the heap lines[0..end) until neither child's key is larger.
+static void SiftDown(int* lines, int root, int end, const char* text) {
+    for (int child; (child = 2 * root + 1) < end; root = child) {
+        if (child + 1 < end && CompareKeyBytes(text + lines[child], text + lines[child + 1]) < 0)
+            child++;
+        if (CompareKeyBytes(text + lines[root], text + lines[child]) >= 0)
+            return;
+        int line = lines[root];
+        lines[root] = lines[child];
+        lines[child] = line;
+    }
+}
+
+// Orders the line offsets by their lines' keys: a heap sort, in place and in n log n steps
+// whatever the file holds. The standard library's sort would take almost 1 KB of the program.
+static void SortByKey(int* lines, int count, const char* text) {
+    for (int root = count / 2 - 1; root >= 0; root--)
+        SiftDown(lines, root, count, text);
+    for (int end = count - 1; end > 0; end--) {
+        int line = lines[0];
+        lines[0] = lines[end];
+        lines[end] = line;
+        SiftDown(lines, 0, end, text);
+    }
+}
+
 void LanguageResources::DecodeAndIndex() {
     length = DecodeLanguageSection(text, length, nullptr);
 #ifdef KVO_POISON_SECTION
@@ -123,9 +147,7 @@ void LanguageResources::DecodeAndIndex() {
         if (text[k - 1] == LineSeparator && text[k] != LineSeparator)
             index.Add(k);
     }
-    const char* lines = text;
-    std::sort(index.data, index.data + index.count,
-              [lines](int a, int b) { return CompareKeyBytes(lines + a, lines + b) < 0; });
+    SortByKey(index.data, index.count, text);
 }
 
 void LanguageResources::DecideDirection(bool rightToLeftResource) {

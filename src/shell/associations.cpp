@@ -1,5 +1,7 @@
 #include "shell/associations.h"
 
+#include <string.h>
+
 const char* const AssociationList[ArchiveKindCount] = {
     ".kvo", ".zip", ".cab", ".arj", ".lzh.lha", ".ace",
     ".tar", ".gz.tgz", ".uue.xxe.uu", ".bz2.tbz2.bz.tbz", ".jar", ".iso",
@@ -19,13 +21,17 @@ const char* NextExtension(const char* rest, char* out, size_t outSize) {
     return end;
 }
 
-// First bytes 4B ('K') and 50 ('P') are put in place at run time.
-unsigned char KvoTemplate[KvoTemplateSize] = {0x00, 0x76, 0x6F, 0x21, 0x1A, 0x07, 0x00,
-                                              0xCF, 0x90, 0x73, 0x00, 0x00, 0x0D, 0x00,
-                                              0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-unsigned char ZipTemplate[ZipTemplateSize] = {0x00, 0x4B, 0x05, 0x06};
+// Filled at run time, the first bytes 4B ('K') and 50 ('P') last. Zero until then, so that they
+// take no room in the program file.
+unsigned char KvoTemplate[KvoTemplateSize];
+unsigned char ZipTemplate[ZipTemplateSize];
 
 void PlaceTemplateSignatures() {
+    static const unsigned char kvoRest[] = {0x76, 0x6F, 0x21, 0x1A, 0x07, 0x00, 0xCF, 0x90, 0x73, 0x00, 0x00, 0x0D};
+    memcpy(KvoTemplate + 1, kvoRest, sizeof(kvoRest));
+    ZipTemplate[1] = 0x4B;
+    ZipTemplate[2] = 0x05;
+    ZipTemplate[3] = 0x06;
     KvoTemplate[0] = 0x4B;
     ZipTemplate[0] = 0x50;
 }

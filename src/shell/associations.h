@@ -28,8 +28,8 @@ enum { SavedShellNewDataSize = 4096 };
 enum { NewFileNotInstalled = 0, NewFileReplacedKey = 1, NewFileAddedKey = 2, NewFileEarlierRecord = 3,
        NewFileRestoring = 0x10 };
 
-// Empty archives for the shell's "New" menu. Stored with their first byte zero, so that the
-// program never holds a complete archive signature; PlaceTemplateSignatures completes them.
+// Empty archives for the shell's "New" menu, which PlaceTemplateSignatures fills: the program
+// file never holds a complete archive signature.
 extern unsigned char KvoTemplate[KvoTemplateSize];
 extern unsigned char ZipTemplate[ZipTemplateSize];
 void PlaceTemplateSignatures();

@@ -18,7 +18,7 @@
 static const char CapabilitiesKey[] = "Software\\Classes\\Krelvo\\Capabilities";
 static const char FileAssociationsKey[] = "Software\\Classes\\Krelvo\\Capabilities\\FileAssociations";
 // Where the previous release kept them, below the product's machine key.
-static const char ProductMachineKey[] = "Software\\Krelvo";
+static const char* const ProductMachineKey = "Software\\Krelvo";
 static const char PreviousCapabilitiesKey[] = "Software\\Krelvo\\Capabilities";
 static const char RegisteredApplicationsKey[] = "Software\\RegisteredApplications";
 

@@ -11,7 +11,6 @@
 
 #define KVO_CLSID "{5A3C9E10-4B7D-11D2-8F21-C3D9A0B6E417}"
 
-static const char ClassKey[] = "CLSID\\" KVO_CLSID;
 static const char ApprovedKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
 
@@ -57,7 +56,7 @@ static const char* HandlerKey(int row, char* key) {
     strcat(key, "\\shellex\\");
     strcat(key, HandlerKinds[HandlerRows[row] & 3]);
     if (row < ClsidNamedRows) {
-        strcat(key, "\\" KVO_CLSID);
+        strcat(strcat(key, "\\"), KVO_CLSID);
         return "";
     }
     if (row >= KeyNamedRows)
@@ -90,9 +89,11 @@ static void NoteKeysToMake(const char* record, char* key) {
 }
 
 void SetShellExtension(const SetupOptions& options) {
-    char serverKey[sizeof(ClassKey) + 15];  // ClassKey and \InProcServer32
-    strcpy(serverKey, ClassKey);
-    strcat(serverKey, "\\InProcServer32");
+    // CLSID\{...}, and below it InProcServer32: put together, as the class id is held once.
+    char classKey[6 + sizeof(KVO_CLSID)];
+    char serverKey[sizeof(classKey) + 15];
+    strcat(strcpy(classKey, "CLSID\\"), KVO_CLSID);
+    strcat(strcpy(serverKey, classKey), "\\InProcServer32");
     char key[HandlerKeySize];
     char record[48];
     MadeKeysRecord(record);
@@ -100,7 +101,7 @@ void SetShellExtension(const SetupOptions& options) {
         char library[1024];
         if (ProgramFolderFile("kvoext.dll", library) &&
             GetFileAttributesA(library) != INVALID_FILE_ATTRIBUTES) {
-            WriteRegString(HKEY_CLASSES_ROOT, ClassKey, "", "Krelvo");
+            WriteRegString(HKEY_CLASSES_ROOT, classKey, "", "Krelvo");
             WriteRegString(HKEY_CLASSES_ROOT, serverKey, "", library);
             WriteRegString(HKEY_CLASSES_ROOT, serverKey, "ThreadingModel", "Apartment");
         }
@@ -117,7 +118,7 @@ void SetShellExtension(const SetupOptions& options) {
     }
     int failures = FailedRegistryChanges();
     DeleteRegKey(HKEY_CLASSES_ROOT, serverKey);
-    DeleteRegKey(HKEY_CLASSES_ROOT, ClassKey);
+    DeleteRegKey(HKEY_CLASSES_ROOT, classKey);
     for (int row = 0; row < 13; row++) {
         HandlerKey(row, key);
         if (row < KeyNamedRows)

@@ -68,11 +68,11 @@ int CompareIgnoreCase(const char* a, const char* b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, a, -1, b, -1) - 2;
 }
 
-static int platformId = -1;
+static int platformId;  // 0 until asked: Win32s, which never runs this program
 static int majorVersion;
 
 int NtMajorVersion() {
-    if (platformId == -1) {
+    if (platformId == 0) {
         OSVERSIONINFOA info;
         info.dwOSVersionInfoSize = sizeof(info);  // 148 bytes
         GetVersionExA(&info);
