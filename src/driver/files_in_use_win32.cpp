@@ -10,6 +10,7 @@
 #include "lang/message_text.h"
 #include "resources/resource.h"
 #include "support/format_text.h"
+#include "support/run_log.h"
 #include "support/system.h"
 #include "support/text.h"
 
@@ -137,7 +138,9 @@ int DeleteFilesInUseAtRestart(FILE* list, const char* folder, const char* progra
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
             IsSameFile(path, programPath))
             continue;
-        if (DeleteAtRestartWithFolders(path, folder)) {
+        bool later = DeleteAtRestartWithFolders(path, folder);
+        RunLog(later ? "deleted at the restart: %s" : "left: %s", path);
+        if (later) {
             scheduled = true;
             continue;
         }

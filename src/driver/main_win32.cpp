@@ -10,6 +10,7 @@
 #include "registry/registry.h"
 #include "resources/resource.h"
 #include "shell/desktop_launch.h"
+#include "support/run_log.h"
 
 // ExitNotDone without the rights, when the setup dialog could not be made, or when the system
 // refused a change (the entry's included, after which setup changed nothing); ExitAlreadyRunning
@@ -45,7 +46,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     ProgramIcon = LoadIconA(ResourceModule, "KVOICON");
     BoldFont = CreateBoldFont();
 
-    // Switches other than "s" suppress the uninstall; "s" alone makes it silent.
+    // The log, wherever its switch stands, is opened before the run changes anything.
+    for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word)) {
+        if (ClassifySwitch(word) == SwitchLog && !RunLogOpen())
+            StartLogOfRun(commandLine);
+    }
+    // Switches other than "s" and "log" suppress the uninstall; "s" alone makes it silent.
     int others = 0;
     int exitCode = ExitDone;
     for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word)) {
@@ -55,12 +61,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
         case SwitchSilent: SilentSetup = true; break;
         case SwitchWait: Sleep(2000); break;
         case SwitchWarning: ShowManualDeletionWarning(); break;
+        case SwitchLog:
         case SwitchIgnored: break;
         }
-        others += kind != SwitchSilent;
+        others += kind != SwitchSilent && kind != SwitchLog;
     }
     if (others == 0)
         exitCode = UninstallProduct();
+    EndRunLog(exitCode);
 
     if (richEdit)
         FreeLibrary(richEdit);

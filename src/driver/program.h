@@ -54,5 +54,10 @@ bool EntryStartsThisProgram(const char* programPath);
 // removable programs and its classes.
 bool MayChangeSystemSettings();
 
+// Opens the run's log (the switch "log") and writes what is known of the run before it starts:
+// the program and its version, the command line's arguments, the system, its ANSI code page,
+// whether the process is elevated, and the account.
+void StartLogOfRun(const char* arguments);
+
 // The manual-deletion notice that the self-removal script shows when the program file stayed.
 void ShowManualDeletionWarning();

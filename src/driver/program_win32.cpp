@@ -4,7 +4,9 @@
 #include "driver/program.h"
 #include "lang/message_text.h"
 #include "resources/resource.h"
+#include "shell/desktop_launch.h"
 #include "support/format_text.h"
+#include "support/run_log.h"
 #include "support/system.h"
 
 bool SilentSetup;
@@ -32,6 +34,35 @@ static int ScreenDpi() {
     int dpi = deviceCaps(screen, LOGPIXELSY);
     releaseDC(nullptr, screen);
     return dpi > 0 ? dpi : 96;
+}
+
+void StartLogOfRun(const char* arguments) {
+    if (!StartRunLog())
+        return;
+    char program[1024];
+    GetProgramPath(program);
+    OSVERSIONINFOA version;
+    version.dwOSVersionInfoSize = sizeof(version);  // 148
+    GetVersionExA(&version);
+    bool ntFamily = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    // Vista and later: TokenElevation (20) of the process's token. Nothing before Vista.
+    DWORD elevated = 0;
+    const char* elevation = "";
+    if (ntFamily && version.dwMajorVersion >= 6 && ReadProcessToken(GetCurrentProcess(), 20, &elevated, sizeof(elevated)))
+        elevation = elevated ? ", elevated" : ", not elevated";
+    // Looked up: not among the functions checked against Windows 95's export table.
+    typedef BOOL(WINAPI * UserNameCall)(char*, DWORD*);
+    UserNameCall userName = reinterpret_cast<UserNameCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "GetUserNameA")));
+    char account[257];
+    DWORD size = sizeof(account);
+    if (!userName || !userName(account, &size))
+        account[0] = '\0';
+    RunLog("%s %s (version " KVO_VERSION ")", program, arguments);
+    // 95/98/Me keep the version in the build number's high word.
+    RunLog("Windows %lu.%lu.%lu, %s family, code page %u%s, account %s", version.dwMajorVersion,
+           version.dwMinorVersion, version.dwBuildNumber & 0xFFFF, ntFamily ? "NT" : "95/98/Me", GetACP(),
+           elevation, account);
 }
 
 HFONT CreateBoldFont() {

@@ -49,5 +49,7 @@ SwitchKind ClassifySwitch(const char* word) {
         return SwitchWait;
     if (StartsWithWord(word, "warning"))
         return SwitchWarning;
+    if (StartsWithWord(word, "log"))
+        return SwitchLog;
     return SwitchIgnored;
 }

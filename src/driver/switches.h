@@ -7,6 +7,8 @@ enum SwitchKind {
                     // other switches, a silent uninstall
     SwitchWait,     // "wait" (first four characters)
     SwitchWarning,  // "warning" (first seven characters)
+    SwitchLog,      // "log" (first three characters): the run writes a log; like "s", it
+                    // leaves an uninstall an uninstall
     SwitchIgnored,  // anything else: still counts as a switch
 };
 

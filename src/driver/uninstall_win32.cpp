@@ -18,6 +18,7 @@
 #include "shell/capabilities.h"
 #include "shell/shell.h"
 #include "support/format_text.h"
+#include "support/run_log.h"
 #include "support/system.h"
 #include "support/text.h"
 
@@ -61,7 +62,7 @@ static void DeleteHelpIndexFiles() {
     static const char* const names[] = {"krelvo.gid", "krelvo.fts"};
     for (const char* name : names) {
         SetFileAttributesA(name, 0);
-        DeleteFileA(name);
+        DeleteFileNoted(name);
     }
 }
 
@@ -76,9 +77,9 @@ static void DeleteListedFiles(FILE* list, const char* folder) {
             // Read-only, hidden and system files can be deleted only without their attributes.
             SetFileAttributesA(path, 0);
             if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-                removed += RemoveDirectoryA(path) ? 1 : 0;
+                removed += RemoveFolderNoted(path) ? 1 : 0;
             else
-                removed += DeleteFileA(path) ? 1 : 0;
+                removed += DeleteFileNoted(path) ? 1 : 0;
         }
         if (removed == 0)
             return;
@@ -144,7 +145,7 @@ int UninstallProduct() {
     // The list is opened before anything is changed: without it nothing is removed at all,
     // unless the entry's mark says that an uninstall had begun and was cut off (a crash, a
     // power cut) after it deleted the list. Started again, it finishes what is left.
-    static const char listName[] = "Uninstall.lst";
+    const char* const listName = "Uninstall.lst";
     FILE* list = fopen(listName, "rb");
     if (!list && !(ReadRegDword(HKEY_LOCAL_MACHINE, UninstallEntryKey, "Removing", 0) == 1 &&
                    EntryStartsThisProgram(programPath))) {
@@ -176,7 +177,7 @@ int UninstallProduct() {
         DeleteListedFiles(list, folder);
         done = DeleteFilesInUseAtRestart(list, folder, programPath);
         fclose(list);
-        DeleteFileA(listName);
+        DeleteFileNoted(listName);
     }
     // The entry goes last of all: until here a cut-off uninstall can be run again from the
     // list of removable programs. While it stays, so does this program, which it starts to
@@ -191,6 +192,8 @@ int UninstallProduct() {
     char scriptFolder[1024];
     if (!WriteRemovalScript(scriptPath, scriptFolder, programPath, SilentSetup))
         return done;
+    RunLog("removal script %s", scriptPath);
+    EndRunLog(done);
     StartRemovalScript(scriptPath, scriptFolder);
     ExitProcess(static_cast<UINT>(done));
 }

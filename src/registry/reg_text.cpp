@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "support/text.h"
+
 bool ConcatText(char* buffer, size_t bufferSize, const char* first, const char* second,
                 const char* third, const char* fourth) {
     if (bufferSize == 0)
@@ -58,4 +60,71 @@ void CopyDefaultText(char* buffer, const char* text, size_t bufferSize) {
         length = bufferSize - 1;
     memcpy(buffer, text, length);
     buffer[length] = '\0';
+}
+
+static char* PutHex(char* out, unsigned long value, int digits) {
+    while (digits--)
+        *out++ = "0123456789ABCDEF"[(value >> (4 * digits)) & 15];
+    return out;
+}
+
+static char* PutDecimal(char* out, unsigned long value) {
+    char digits[12];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    while (n)
+        *out++ = digits[--n];
+    return out;
+}
+
+void DescribeRegValue(char* text, unsigned long type, const unsigned char* bytes,
+                      unsigned long count, unsigned long held) {
+    char* out = text;
+    const unsigned long RegSz = 1, RegExpandSz = 2, RegDword = 4;
+    if (count <= held && (type == RegSz || type == RegExpandSz)) {
+        // Room left behind the text for "...", the closing quote and the terminator.
+        const char* end = text + RegValueTextSize - 5;
+        *out++ = '"';
+        for (unsigned long i = 0; i < count && bytes[i]; i++) {
+            // A double-byte character goes whole or not at all.
+            bool pair = IsLeadByte(bytes[i]) && i + 1 < count && bytes[i + 1];
+            if (out + (pair ? 2 : 1) > end) {
+                memcpy(out, "...", 3);
+                out += 3;
+                break;
+            }
+            if (pair)
+                *out++ = static_cast<char>(bytes[i++]);
+            *out++ = bytes[i] < 0x20 || (!pair && IsLeadByte(bytes[i])) ? '?' : static_cast<char>(bytes[i]);
+        }
+        *out++ = '"';
+    } else if (type == RegDword && count == 4 && held >= 4) {
+        unsigned long value = bytes[0] | bytes[1] << 8 | static_cast<unsigned long>(bytes[2]) << 16 |
+                              static_cast<unsigned long>(bytes[3]) << 24;
+        memcpy(out, "0x", 2);
+        out = PutHex(out + 2, value, 8);
+        memcpy(out, " (", 2);
+        out = PutDecimal(out + 2, value);
+        *out++ = ')';
+    } else {
+        memcpy(out, "hex(", 4);
+        out = PutDecimal(out + 4, type);
+        *out++ = ')';
+        *out++ = ':';
+        unsigned long shown = count < held ? count : held;
+        for (unsigned long i = 0; i < shown && i < 16; i++) {
+            *out++ = ' ';
+            out = PutHex(out, bytes[i], 2);
+        }
+        if (count > 16 || count > held) {
+            memcpy(out, " ... (", 6);
+            out = PutDecimal(out + 6, count);
+            memcpy(out, " bytes)", 7);
+            out += 7;
+        }
+    }
+    *out = '\0';
 }

@@ -1,5 +1,5 @@
-// Text rules of the registry layer, without Win32: where a caller's path lands, and how a value
-// read into a caller's buffer is made a terminated text.
+// Text rules of the registry layer, without Win32: where a caller's path lands, how a value
+// read into a caller's buffer is made a terminated text, and how the run's log shows a value.
 #pragma once
 #include <stddef.h>
 
@@ -27,3 +27,13 @@ bool TerminateReadText(char* buffer, unsigned long readSize, unsigned long buffe
 
 // Copies a default text, cut to fit the buffer; a zero-sized buffer is left alone.
 void CopyDefaultText(char* buffer, const char* text, size_t bufferSize);
+
+enum { RegValueTextSize = 160 };  // a value as the run's log shows it
+
+// A value as the run's log shows it, into text (RegValueTextSize bytes, terminated): a string
+// quoted, up to its first zero, control characters as "?" so that a change stays one line, cut
+// with "..." where it does not fit; a 4-byte number as 0x... with its decimal; anything else as
+// its type and its first bytes in hex. count is the value's size, of which bytes holds held;
+// a value larger than what was read shows only its type and size.
+void DescribeRegValue(char* text, unsigned long type, const unsigned char* bytes,
+                      unsigned long count, unsigned long held);

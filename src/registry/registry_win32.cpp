@@ -1,6 +1,7 @@
 #include "registry/registry.h"
 
 #include "registry/reg_text.h"
+#include "support/run_log.h"
 #include "support/system.h"
 
 #include <string.h>
@@ -13,11 +14,9 @@ static int failedChangeCount;
 
 int FailedRegistryChanges() { return failedChangeCount; }
 
-// Every write and delete passes here once it has been made, with the key as it was opened: a
-// full path below a root, or a name below an open parent key. Only the interruption test's
-// build of the program does anything with them: there a change (or the check for write access,
-// operation 'R') can be refused as a system refuses it without the rights. The shipped program
-// has no such build option.
+// The interruption test's build of the program counts every write and delete, and may refuse
+// one (or the check for write access, operation 'R') as a system refuses it without the rights.
+// The shipped program has no such build option.
 #ifdef KVO_INTERRUPTIBLE
 void NoteRegistryChange(char operation, HKEY root, const char* path, const char* valueName);
 bool RegistryChangeRefused(char operation);
@@ -34,16 +33,71 @@ static LONG Checked(LONG status) {
     return status;
 }
 
+// What the value being changed held before, as the run's log shows it.
+static char valueBefore[RegValueTextSize];
+
+// Reads what a value holds into valueBefore, when a log is open: just before it is changed.
+static void RememberValue(HKEY root, const char* fullPath, const char* valueName) {
+    BYTE bytes[1024];
+    DWORD type = REG_NONE;
+    DWORD count = sizeof(bytes);
+    HKEY key;
+    if (!RunLogOpen())
+        return;
+    LONG status = RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) {
+        status = RegQueryValueExA(key, valueName, nullptr, &type, bytes, &count);
+        RegCloseKey(key);
+    }
+    if (status == ERROR_SUCCESS || status == ERROR_MORE_DATA)
+        DescribeRegValue(valueBefore, type, bytes, count, status == ERROR_SUCCESS ? count : 0);
+    else
+        memcpy(valueBefore, "none", 5);
+}
+
+// Every write and delete passes here once it has been made, with its key's full path below the
+// root and the system's answer: the run's log names each change made or refused ('W' a value
+// set to type, bytes and count, 'V' a value deleted, with valueBefore; 'K' a key deleted, 'T' a
+// tree, 'N' a key created); a value or key that was not there to delete changed nothing. The
+// test build counts the values and keys, each key of a tree as the tree deletion makes it.
+static void NoteChange(char operation, HKEY root, const char* fullPath, const char* valueName, LONG status,
+                       DWORD type = 0, const void* bytes = nullptr, DWORD count = 0) {
+    if (status != ERROR_FILE_NOT_FOUND && RunLogOpen()) {
+        char now[RegValueTextSize];
+        now[0] = '\0';
+        if (operation == 'W')
+            DescribeRegValue(now, type, static_cast<const unsigned char*>(bytes), count, count);
+        // The roots' names in one text, 5 bytes apart.
+        const char* rootName = "HKCR\0HKCU\0HKLM" + (root == HKEY_CLASSES_ROOT ? 0 : root == HKEY_CURRENT_USER ? 5 : 10);
+        const char* refused = "REFUSED " + (status == ERROR_SUCCESS ? 8 : 0);
+        if (!valueName)
+            RunLog("%s%s key %s\\%s", refused, operation == 'N' ? "new" : "delete", rootName, fullPath);
+        else
+            RunLog("%s%s %s\\%s [%s]%s%s (was %s)", refused, now[0] ? "set" : "delete", rootName, fullPath,
+                   valueName[0] ? valueName : "(default)", now[0] ? " = " : "", now, valueBefore);
+    }
+    if (operation != 'N' && operation != 'T')
+        NoteRegistryChange(operation, root, fullPath, valueName);
+}
+
 static bool FullPath(HKEY root, const char* path, char* fullPath) {
     return BuildRegPath(root == HKEY_CURRENT_USER, path, fullPath, RegPathSize);
 }
 
+static LONG OpenKey(HKEY root, const char* fullPath, REGSAM access, bool create, HKEY* key) {
+    if (!create)
+        return RegOpenKeyExA(root, fullPath, 0, access, key);
+    DWORD disposition = 0;
+    LONG status = RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+                                  &disposition);
+    if (status == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY)
+        NoteChange('N', root, fullPath, nullptr, status);
+    return status;
+}
+
 static HKEY CreateKeyForWrite(HKEY root, const char* fullPath) {
     HKEY key;
-    if (RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                        &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
+    return OpenKey(root, fullPath, KEY_WRITE, true, &key) == ERROR_SUCCESS ? key : nullptr;
 }
 
 static void CloseKey(HKEY key) { RegCloseKey(key); }
@@ -72,12 +126,6 @@ void BeginRegistryBatch() { inBatch = true; }
 void EndRegistryBatch() {
     inBatch = false;
     DropKeptKey();
-}
-
-static LONG OpenKey(HKEY root, const char* fullPath, REGSAM access, bool create, HKEY* key) {
-    return create ? RegCreateKeyExA(root, fullPath, 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                                    nullptr, key, nullptr)
-                  : RegOpenKeyExA(root, fullPath, 0, access, key);
 }
 
 // The key at a full path with at least the access asked for, created when missing with create;
@@ -132,17 +180,19 @@ void WriteRegValue(HKEY root, const char* path, const char* valueName, DWORD typ
     char fullPath[RegPathSize];
     if (!FullPath(root, path, fullPath))
         return;
+    RememberValue(root, fullPath, valueName);
     // Without the rights the key cannot even be opened for writing.
     HKEY key = nullptr;
+    LONG status = ERROR_ACCESS_DENIED;
     if (!RegistryChangeRefused('W') && AcquireKey(root, fullPath, KEY_WRITE, true, &key) != ERROR_SUCCESS)
         key = nullptr;
     if (key) {
-        Checked(RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count));
+        status = Checked(RegSetValueExA(key, valueName, 0, type, static_cast<const BYTE*>(bytes), count));
         ReleaseKey(key);
     } else {
         failedChangeCount++;
     }
-    NoteRegistryChange('W', root, fullPath, valueName);
+    NoteChange('W', root, fullPath, valueName, status, type, bytes, count);
 }
 
 void WriteRegString(HKEY root, const char* path, const char* valueName, const char* text) {
@@ -238,9 +288,10 @@ void DeleteRegValue(HKEY root, const char* path, const char* valueName) {
     HKEY key;
     if (Checked(AcquireKey(root, fullPath, KEY_WRITE, false, &key)) != ERROR_SUCCESS)
         return;
-    Checked(RegistryChangeRefused('V') ? ERROR_ACCESS_DENIED : RegDeleteValueA(key, valueName));
+    RememberValue(root, fullPath, valueName);
+    LONG status = Checked(RegistryChangeRefused('V') ? ERROR_ACCESS_DENIED : RegDeleteValueA(key, valueName));
     ReleaseKey(key);
-    NoteRegistryChange('V', root, fullPath, valueName);
+    NoteChange('V', root, fullPath, valueName, status);
 }
 
 void DeleteRegKey(HKEY root, const char* path) {
@@ -252,9 +303,9 @@ void DeleteRegKey(HKEY root, const char* path) {
     // NT family: fails while the key has subkeys, and the key stays as meant. 95/98/Me: removes
     // the whole subtree.
     LONG status = RegistryChangeRefused('K') ? ERROR_ACCESS_DENIED : RegDeleteKeyA(root, fullPath);
-    if (status != ERROR_SUCCESS && !RegKeyHasSubkeys(root, path))
-        Checked(status);
-    NoteRegistryChange('K', root, fullPath, nullptr);
+    if (status != ERROR_SUCCESS && RegKeyHasSubkeys(root, path))
+        status = ERROR_FILE_NOT_FOUND;  // stays as meant: no change, and no failure
+    NoteChange('K', root, fullPath, nullptr, Checked(status));
 }
 
 bool RegKeyExists(HKEY root, const char* path) {
@@ -314,17 +365,15 @@ bool CopyRegValues(HKEY fromRoot, const char* from, HKEY toRoot, const char* to,
         bool refused = RegistryChangeRefused('W');
         if (wide) {
             wideName[nameLength] = 0;
-            if (!refused)
-                set = setWide(target, wideName, 0, type, bytes, size);
             if (!WideCharToMultiByte(CP_ACP, 0, wideName, -1, name, sizeof(name), nullptr, nullptr))
                 name[0] = '\0';
         } else {
             name[nameLength] = '\0';
-            if (!refused)
-                set = RegSetValueExA(target, name, 0, type, bytes, size);
         }
-        Checked(set);
-        NoteRegistryChange('W', toRoot, toPath, name);
+        RememberValue(toRoot, toPath, name);
+        if (!refused)
+            set = wide ? setWide(target, wideName, 0, type, bytes, size) : RegSetValueExA(target, name, 0, type, bytes, size);
+        NoteChange('W', toRoot, toPath, name, Checked(set), type, bytes, size);
     }
     if (target)
         CloseKey(target);
@@ -381,28 +430,36 @@ static void DeletionPass(HKEY parent, const char* name) {
     NoteRegistryChange('K', parent, name, nullptr);
 }
 
+// The run's log names the tree, with its subkeys, in one line: deleted, or refused where any of
+// it is left.
 void DeleteRegTree(HKEY root, const char* path) {
     char fullPath[RegPathSize];
     if (!FullPath(root, path, fullPath) || !fullPath[0])
         return;
     DropKeptKey();
     // The 95/98/Me family deletes a whole tree in one call.
+    LONG status = ERROR_FILE_NOT_FOUND;
     if (NtMajorVersion() == 0) {
-        bool deleted = !RegistryChangeRefused('K') && RegDeleteKeyA(root, fullPath) == ERROR_SUCCESS;
+        status = RegistryChangeRefused('K') ? ERROR_ACCESS_DENIED : RegDeleteKeyA(root, fullPath);
         NoteRegistryChange('K', root, fullPath, nullptr);
-        if (deleted)
-            return;
     }
-    do {
-        deletedKeyCount = 0;
-        DeletionPass(root, fullPath);
-    } while (deletedKeyCount != 0);
-    // What is left resisted deletion.
-    HKEY key;
-    if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-        CloseKey(key);
-        failedChangeCount++;
+    if (status != ERROR_SUCCESS) {
+        int deleted = 0;
+        do {
+            deletedKeyCount = 0;
+            DeletionPass(root, fullPath);
+            deleted += deletedKeyCount;
+        } while (deletedKeyCount != 0);
+        status = deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+        // What is left resisted deletion.
+        HKEY key;
+        if (RegOpenKeyExA(root, fullPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            CloseKey(key);
+            failedChangeCount++;
+            status = ERROR_ACCESS_DENIED;
+        }
     }
+    NoteChange('T', root, fullPath, nullptr, status);
 }
 
 bool MayWriteRegKey(HKEY root, const char* path) {

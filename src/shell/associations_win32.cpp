@@ -9,6 +9,7 @@
 #include "shell/capabilities.h"
 #include "shell/program_file.h"
 #include "shell/shell.h"
+#include "support/run_log.h"
 #include "support/system.h"
 #include "support/text.h"
 
@@ -31,9 +32,11 @@ struct NewFileTemplate {
 };
 
 static NewFileTemplate TemplateOf(int index) {
-    NewFileTemplate kvo = {KvoTemplate, KvoTemplateSize, "kvonew.dat"};
-    NewFileTemplate zip = {ZipTemplate, ZipTemplateSize, "zipnew.dat"};
-    return index == 0 ? kvo : zip;
+    NewFileTemplate entry;
+    entry.bytes = index == 0 ? KvoTemplate : ZipTemplate;
+    entry.size = index == 0 ? KvoTemplateSize : ZipTemplateSize;
+    entry.fileName = index == 0 ? "kvonew.dat" : "zipnew.dat";
+    return entry;
 }
 
 // The record of an extension, below HKEY_LOCAL_MACHINE like the classes it gives back: an
@@ -195,6 +198,9 @@ static void DeleteAddedKey(const char* path, const char* value) {
         DeleteRegValue(HKEY_CLASSES_ROOT, path, value);
 }
 
+// The run's log names each extension taken and given back, with its record's class.
+static const char RecordLine[] = "%s %s: class \"%s\", content type \"%s\"";
+
 // The class part of a record: "Exist"; "Type" only where the extension had a default value, and
 // "ClassKey" 1 where that class had a key of its own; "Content".
 static void SaveClass(const char* extension, const char* savedPath) {
@@ -215,6 +221,7 @@ static void SaveClass(const char* extension, const char* savedPath) {
     else
         DeleteRegValue(HKEY_LOCAL_MACHINE, savedPath, "ClassKey");
     WriteRegString(HKEY_LOCAL_MACHINE, savedPath, "Content", contentType);
+    RunLog(RecordLine, "taking", extension, className, contentType);
 }
 
 // A record as read back: a class of our own reads as none, for it is never restored.
@@ -391,6 +398,7 @@ static void DeleteOurClass(const char* extension, int failuresBefore) {
 // program that has removed itself since gets no pointer to nothing back). A key that setup
 // made goes, with our class, unless another program has put something of its own into it.
 static void ReleaseClassPart(const char* extension, const SavedClass& saved, bool ours, int failures) {
+    RunLog(RecordLine, "giving back", extension, saved.className, saved.contentType);
     if (!saved.exist) {
         if (ours && FailedRegistryChanges() == failures)
             DeleteAddedKey(extension, "");

@@ -10,10 +10,11 @@
 #include "shell/shell.h"
 #include "shell/shortcut_paths.h"
 #include "shell/shortcuts.h"
+#include "support/run_log.h"
 #include "support/system.h"
 #include "support/text.h"
 
-static const char ProgramName[] = "Krelvo";
+static const char* const ProgramName = "Krelvo";
 
 bool CreateShortcut(const char* target, const char* linkPath, const char* description) {
     IShellLinkA* link = nullptr;
@@ -74,7 +75,10 @@ bool RemoveFolder(char* path) {
     operation.pFrom = path;
     // No dialog of any kind: a file that cannot be deleted stays, and nothing is reported.
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-    return SHFileOperationA(&operation) == 0;
+    if (SHFileOperationA(&operation) != 0)
+        return false;
+    RunLog("deleted folder %s", path);
+    return true;
 }
 
 // The link "Krelvo.lnk" in a folder: written when chosen, deleted otherwise.
@@ -83,7 +87,7 @@ static void PlaceProgramLink(const char* folder, const char* target, bool chosen
     if (!ComposeLinkPath(linkPath, sizeof(linkPath), folder, ProgramName))
         return;
     if (!chosen)
-        DeleteFileA(linkPath);
+        DeleteFileNoted(linkPath);
     else if (target[0])
         CreateShortcut(target, linkPath, ProgramName);
 }
@@ -94,7 +98,7 @@ static void PlaceProgramGroup(const char* programsFolder, const char* const* lin
     char group[1024];
     // The folder, a backslash, the name, the terminator, and the second NUL of RemoveFolder.
     size_t length = strlen(programsFolder);
-    if (length + 1 + sizeof(ProgramName) + 1 > sizeof(group))
+    if (length + 1 + sizeof("Krelvo") + 1 > sizeof(group))
         return;
     memcpy(group, programsFolder, length + 1);
     AppendBackslash(group);

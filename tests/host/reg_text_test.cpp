@@ -6,6 +6,7 @@
 #include <string>
 
 #include "registry/reg_text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -125,6 +126,40 @@ TEST(ConcatText, RefusesAndEmptiesWhenTooLong) {
     EXPECT_STREQ("abcde", buffer);
     EXPECT_FALSE(ConcatText(buffer, sizeof(buffer), "ab", "c", "def"));
     EXPECT_STREQ("", buffer);
+}
+
+// A value as the run's log shows it; the text must end inside its buffer.
+std::string Described(unsigned long type, const std::string& bytes, unsigned long count) {
+    char text[RegValueTextSize + 1];
+    memset(text, 'x', sizeof(text));
+    DescribeRegValue(text, type, reinterpret_cast<const unsigned char*>(bytes.data()), count, bytes.size());
+    EXPECT_TRUE(memchr(text, '\0', RegValueTextSize)) << "past the buffer";
+    return std::string(text, strnlen(text, RegValueTextSize));
+}
+
+TEST(DescribeRegValue, OneLineWithinItsBufferWhateverTheValue) {
+    CodePageScope big5(true);
+    EXPECT_EQ("\"Krelvo.ZIP\"", Described(1, std::string("Krelvo.ZIP\0junk", 15), 15));
+    EXPECT_EQ("\"a??b\"", Described(2, "a\r\nb", 4));  // no terminator stored
+    EXPECT_EQ("\"\"", Described(1, "", 0));
+    EXPECT_EQ("0x000000FF (255)", Described(4, std::string("\xff\0\0\0", 4), 4));
+    EXPECT_EQ("hex(4): 01 02", Described(4, "\1\2", 2));
+    EXPECT_EQ("hex(3): 50 4B 05 06", Described(3, "PK\5\6", 4));
+    // Larger than what was read: only its type and size.
+    EXPECT_EQ("hex(1): ... (5000 bytes)", Described(1, "", 5000));
+    std::string sixteen;
+    for (int i = 0; i < 16; i++)
+        sixteen += " 7F";
+    EXPECT_EQ("hex(3):" + sixteen + " ... (40 bytes)", Described(3, std::string(40, '\x7f'), 40));
+    // A long text is cut with "...", never inside a double-byte character, nor by one lone
+    // lead byte at its end.
+    std::string text = Described(1, std::string(300, 'a'), 300);
+    EXPECT_EQ(RegValueTextSize - 1, static_cast<int>(text.size()));
+    EXPECT_EQ("...\"", text.substr(text.size() - 4));
+    std::string big5Text = Described(1, "a" + std::string(300, '\xa4'), 301);
+    EXPECT_EQ(0u, big5Text.find("\"a\xa4\xa4"));
+    EXPECT_EQ(0u, (big5Text.size() - 6) % 2) << big5Text;
+    EXPECT_EQ("\"x?\"", Described(1, "x\xa4", 2));
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 namespace {
 
 // The kinds found in a command line, in order, as letters: U(setup) S(silent) W(wait)
-// N(warning) i(ignored).
+// N(warning) L(log) i(ignored).
 std::string Scan(const char* commandLine) {
     std::string kinds;
     for (const char* word = FindSwitchWord(commandLine); word; word = FindSwitchWord(word))
-        kinds += "USWNi"[ClassifySwitch(word)];
+        kinds += "USWNLi"[ClassifySwitch(word)];
     return kinds;
 }
 
@@ -51,6 +51,9 @@ TEST(Switches, WaitAndWarning) {
     EXPECT_EQ("N", Scan("/WARNINGS"));
     EXPECT_EQ("i", Scan("/warn"));
     EXPECT_EQ("WN", Scan("/wait /warning"));
+    EXPECT_EQ("SL", Scan("/s /LOG"));
+    EXPECT_EQ("LU", Scan("-logfile /setup"));
+    EXPECT_EQ("i", Scan("/lo"));
 }
 
 TEST(Switches, EverySeparatorCounts) {

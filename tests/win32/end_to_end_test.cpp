@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "installation.h"
@@ -18,6 +19,7 @@ namespace {
 using uninstall_tests::IsNtPrefix;
 using uninstall_tests::PathExists;
 using uninstall_tests::ReadBytes;
+using uninstall_tests::TempFolder;
 using uninstall_tests::WriteBytes;
 
 // An installation folder with blanks in its path, as the installer leaves it; or, given a
@@ -39,19 +41,32 @@ std::string RegBytes(HKEY root, const std::string& path, const char* name) {
     return GetRegValue(root, path, name, &type, &bytes) ? bytes : "<none>";
 }
 
-// The registry trees that setup writes to; what uninstall must give back.
+// A dump's lines with the root's name before each path ("K HKCR\.zip"), as the run's log
+// names keys.
+std::string Rooted(const char* root, const std::string& dump) {
+    std::istringstream lines(dump);
+    std::string out;
+    for (std::string line; std::getline(lines, line);)
+        out += line.substr(0, 2) + root + "\\" + line.substr(2) + "\n";
+    return out;
+}
+
+// The registry trees that setup writes to; what uninstall must give back. Sorted, each line
+// with its root.
 std::string DumpTouchedRegistry() {
-    return DumpRegTrees(HKEY_CLASSES_ROOT, {""}) + DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo") +
-           DumpRegTrees(HKEY_LOCAL_MACHINE, {"Software\\Krelvo", "Software\\RegisteredApplications",
-                                             "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
-                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
-                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"});
+    return SortLines(
+        Rooted("HKCR", DumpRegTrees(HKEY_CLASSES_ROOT, {""})) +
+        Rooted("HKCU", DumpRegTree(HKEY_CURRENT_USER, "Software\\Krelvo")) +
+        Rooted("HKLM", DumpRegTrees(HKEY_LOCAL_MACHINE, {"Software\\Krelvo", "Software\\RegisteredApplications",
+                                                         "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                                                         "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions"})));
 }
 
 // Runs the program in the installation folder and lets it end by itself.
-void RunSilentSetup(const Installation& installation) {
+void RunSilentSetup(const Installation& installation, const char* more = "") {
     RunningProgram program;
-    ASSERT_TRUE(program.Start(installation.Program() + " /s /setup", installation.folder.c_str()));
+    ASSERT_TRUE(program.Start(installation.Program() + " /s /setup" + more, installation.folder.c_str()));
     EXPECT_EQ(nullptr, program.WaitForDialog(20000)) << "a silent setup showed a window";
     DWORD exitCode = 1;
     ASSERT_TRUE(program.Wait(60000, &exitCode));
@@ -61,14 +76,14 @@ void RunSilentSetup(const Installation& installation) {
 // Uninstalls as the system starts it (by the program's path, no arguments) and answers Yes, or
 // silently as a package manager starts it (with /s, nothing to answer); on the NT family waits
 // until the removal script has taken the program and its folder.
-void RunUninstall(const Installation& installation, bool silent = false) {
+void RunUninstall(const Installation& installation, bool silent = false, const char* more = "") {
     // On the 95/98 family the removal script goes to a stand-in interpreter: Wine's own cmd.exe
     // cannot run the 9x script's "start /wait" line.
     std::string savedComspec = getenv("COMSPEC") ? getenv("COMSPEC") : "";
     if (!IsNtPrefix())
         SetEnvironmentVariableA("COMSPEC", (TestFolder() + "interpreter_probe.exe").c_str());
     RunningProgram program;
-    bool started = program.Start(installation.Program() + (silent ? " /s" : ""));
+    bool started = program.Start(installation.Program() + (silent ? " /s" : "") + more);
     SetEnvironmentVariableA("COMSPEC", savedComspec.c_str());
     ASSERT_TRUE(started);
     HWND box = program.WaitForDialog(silent ? 5000 : 20000);
@@ -231,6 +246,85 @@ std::string Difference(const std::string& before, const std::string& after) {
     return out;
 }
 
+// The logs that the runs write in TEMP: at the first two names that a run of today would take,
+// a file and a hard link to another file stand, planted, which no run may write through.
+struct PlantedLogs {
+    std::string temp = TempFolder();
+    std::string victim = TestFolder() + "victim.txt";
+    std::string names[2];
+    std::vector<std::string> seen;
+    PlantedLogs() {
+        SYSTEMTIME today;
+        GetLocalTime(&today);
+        for (int i = 0; i < 2; i++) {
+            char name[64];
+            snprintf(name, sizeof(name), "Krelvo setup %04u-%02u-%02u #%03d.log", today.wYear, today.wMonth,
+                     today.wDay, i + 1);
+            names[i] = temp + name;
+            DeleteFileA(names[i].c_str());
+        }
+        WriteBytes(names[0], "planted");
+        WriteBytes(victim, "victim");
+        EXPECT_TRUE(CreateHardLinkA(names[1].c_str(), victim.c_str(), nullptr));
+        seen = Logs();
+    }
+    ~PlantedLogs() {
+        EXPECT_EQ("planted", ReadBytes(names[0]));
+        EXPECT_EQ("victim", ReadBytes(victim));
+        for (const std::string& path : {names[0], names[1], victim})
+            DeleteFileA(path.c_str());
+    }
+    std::vector<std::string> Logs() {
+        std::vector<std::string> logs;
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((temp + "Krelvo setup *.log").c_str(), &found);
+        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
+            logs.push_back(temp + found.cFileName);
+        if (find != INVALID_HANDLE_VALUE)
+            FindClose(find);
+        return logs;
+    }
+    // The text of the one log that the last run wrote, which then goes.
+    std::string NewLog() {
+        std::string text;
+        for (const std::string& log : Logs()) {
+            if (std::find(seen.begin(), seen.end(), log) == seen.end()) {
+                EXPECT_EQ("", text) << "more than one new log: " << log;
+                text = ReadBytes(log);
+                DeleteFileA(log.c_str());
+            }
+        }
+        EXPECT_NE(std::string::npos, text.find("exit code 0 after")) << text;
+        std::transform(text.begin(), text.end(), text.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        return text;
+    }
+};
+
+// Every key and value in which the registry differs before and after a run is named in the
+// run's log (case aside): the value in its key; the key, made or deleted, or a key or value
+// below it (a key is made with the keys on its way); or a key deleted above. The machine's
+// classes are HKCR's.
+void ExpectLogNamesEveryDifference(const std::string& before, const std::string& after, std::string log) {
+    for (size_t at; (at = log.find(" hklm\\software\\classes\\")) != std::string::npos;)
+        log.replace(at + 1, 22, "hkcr\\");
+    std::istringstream lines(Difference(before, after));
+    for (std::string line; std::getline(lines, line);) {
+        // "- V HKCR\.zip|Content Type|1|..." or "+ K HKCR\.kvo"
+        std::string item = line.substr(4);
+        std::transform(item.begin(), item.end(), item.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+        size_t bar = item.find('|');
+        std::string key = " " + item.substr(0, bar);
+        std::string name = bar == std::string::npos ? "" : item.substr(bar + 1, item.find('|', bar + 1) - bar - 1);
+        bool named = false;
+        for (const char* end : {"\r\n", "\\", " ["})
+            named |= bar == std::string::npos && log.find(key + end) != std::string::npos;
+        named |= bar != std::string::npos && log.find(key + " [" + (name.empty() ? "(default)" : name) + "]") != std::string::npos;
+        for (std::string above = key; !named && above.find('\\') != std::string::npos; above.erase(above.rfind('\\')))
+            named = log.find(" key" + above + "\r\n") != std::string::npos;
+        EXPECT_TRUE(named) << line;
+    }
+}
+
 // The NT-family prefix poses as Windows 7; the program, by its file name, as Windows 10 here.
 struct PosingAsWindows10 {
     const std::string key = "Software\\Wine\\AppDefaults\\uninstall.exe";
@@ -244,7 +338,7 @@ struct PosingAsWindows10 {
 // Setup, then the uninstall answered Yes or run silently: the registry is as it was. The
 // silent one runs as a deployment tool runs it, as SYSTEM or another administrator, whose
 // profile holds nothing of the setup account's (this prefix has one account: its product
-// settings key is deleted).
+// settings key is deleted); both runs then write a log, which names every change.
 void RoundTrip(bool silentUninstall) {
     PosingAsWindows10 windows10;
     // A previous handler for .zip, as a user's system has one (whatever earlier runs left),
@@ -261,10 +355,13 @@ void RoundTrip(bool silentUninstall) {
     SetRegText(HKEY_LOCAL_MACHINE, registered, "OtherZip", "Software\\OtherZip\\Capabilities");
     std::string before = DumpTouchedRegistry();
     // The dump reaches HKEY_CLASSES_ROOT's own children on both families.
-    ASSERT_NE(std::string::npos, before.find("\nK .zip\n")) << before.substr(0, 200);
+    ASSERT_NE(std::string::npos, before.find("\nK HKCR\\.zip\n")) << before.substr(0, 200);
     {
         TestInstallation installation;
-        RunSilentSetup(installation);
+        PlantedLogs logs;
+        RunSilentSetup(installation, silentUninstall ? " /log" : "");
+        if (silentUninstall)
+            ExpectLogNamesEveryDifference(before, DumpTouchedRegistry(), logs.NewLog());
         ASSERT_EQ("Krelvo.ZIP", GetRegText(HKEY_CLASSES_ROOT, ".zip", ""));
         // Offered in Default Apps and under "Open with", beside the other program; nothing
         // of it on 98.
@@ -286,7 +383,10 @@ void RoundTrip(bool silentUninstall) {
 
         if (silentUninstall)
             WipeRegTree(HKEY_CURRENT_USER, "Software\\Krelvo");
-        RunUninstall(installation, silentUninstall);
+        std::string middle = DumpTouchedRegistry();
+        RunUninstall(installation, silentUninstall, silentUninstall ? " /log" : "");
+        if (silentUninstall)
+            ExpectLogNamesEveryDifference(middle, DumpTouchedRegistry(), logs.NewLog());
     }
     // Gone again, the other programs' values intact (the dumps below compare all of it).
     EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, "Software\\Krelvo"));

@@ -16,6 +16,13 @@ inline bool IsNtPrefix() {
     return !family || strcmp(family, "98") != 0;
 }
 
+// The temporary folder, with its backslash.
+inline std::string TempFolder() {
+    char path[MAX_PATH];
+    GetTempPathA(sizeof(path), path);
+    return path;
+}
+
 inline bool PathExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

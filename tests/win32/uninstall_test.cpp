@@ -34,12 +34,6 @@ const char AppPathKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Pat
 const char InstallFolder[] = "C:\\Program Files\\Krelvo 100% Test";
 const char OutsideFolder[] = "C:\\Program Files";
 
-std::string TempFolder() {
-    char path[MAX_PATH];
-    GetTempPathA(sizeof(path), path);
-    return path;
-}
-
 // What the uninstall names its script in a temporary folder (given with its backslash): "Kvo"
 // and eight hex digits, a folder on the NT family, a file with ".Bat" on the older systems.
 std::vector<std::string> ScriptEntries(const std::string& tempFolder) {

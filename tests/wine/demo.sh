@@ -74,8 +74,16 @@ echo
 run "$bin/demo_report.exe" registered 'C:\Program Files\Krelvo'
 
 echo
-echo "== uninstall.exe with no arguments, as the list of removable programs starts it (answered Yes)"
-run "$bin/dialog_driver.exe" --press 6 -- "$exe"
+echo "== uninstall.exe /log, as the list of removable programs starts it (answered Yes), with a log"
+run "$bin/dialog_driver.exe" --press 6 -- "$exe" /log
 for _ in $(seq 1 100); do [ -d "$folder" ] || break; sleep 0.2; done
 echo
 run "$bin/demo_report.exe" restored 'C:\Program Files\Krelvo'
+echo
+echo "== The uninstall's log in TEMP (code page 950), its first and last lines"
+log=$(ls "$prefix"/drive_c/users/*/Temp/Krelvo\ setup\ *.log | tail -n 1)
+echo "$log"
+text=$(iconv -f BIG5 -t UTF-8 "$log" | tr -d '\r')
+head -n 14 <<<"$text"
+echo "   ... ($(wc -l <<<"$text") lines in all)"
+tail -n 4 <<<"$text"
