@@ -5,19 +5,56 @@ JOBS    ?= 2
 BUILD   ?= build
 CMAKE   ?= cmake
 
-.PHONY: all prereqs build build-tests build-win32-tests build-win64 host host-asan test test-host test-wine crash-test explore fuzz fuzz-build fuzz-check bench demo clean
+.PHONY: all prereqs build reproducible-check sign-check build-tests build-win32-tests build-win64 host host-asan test test-host test-wine crash-test explore fuzz fuzz-build fuzz-check bench demo clean
 
 all: build
 
 prereqs:
 	@tools/install-prereqs.sh
 
-# The shipped program: PE32 (i386), GUI subsystem, checked to start on Windows 95 to 11.
+# The linker dates the program by SOURCE_DATE_EPOCH: the commit's date, so that two builds of
+# one commit are the same to the byte (0 outside a git checkout).
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
+export SOURCE_DATE_EPOCH
+
+# The shipped program: PE32 (i386), GUI subsystem, checked to start on Windows 95 to 11. With
+# SIGN_CERT and SIGN_KEY (PEM files; SIGN_TIMESTAMP, a time-stamping server's URL) it is signed.
 build: prereqs
 	$(CMAKE) -S . -B $(BUILD)/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=OFF >/dev/null
+	@tools/sign-exe.sh --drop-signed $(BUILD)/win32/uninstall.exe
+	@# A program linked under another commit's date is linked anew.
+	@echo $(SOURCE_DATE_EPOCH) | cmp -s - $(BUILD)/win32/source-date-epoch || \
+	  { rm -f $(BUILD)/win32/uninstall.exe; echo $(SOURCE_DATE_EPOCH) > $(BUILD)/win32/source-date-epoch; }
 	$(CMAKE) --build $(BUILD)/win32 -j $(JOBS)
 	@tools/check-exe.sh $(BUILD)/win32/uninstall.exe
+	@$(if $(SIGN_CERT),tools/sign-exe.sh $(BUILD)/win32/uninstall.exe "$(SIGN_CERT)" "$(SIGN_KEY)" "$(SIGN_TIMESTAMP)" && \
+	  tools/check-exe.sh $(BUILD)/win32/uninstall.exe,:)
+
+# A second clean build of the shipped program in a folder of its own must be the same file.
+reproducible-check: build
+	rm -rf $(BUILD)/win32-again
+	$(CMAKE) -S . -B $(BUILD)/win32-again -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=MinSizeRel -DKVO_TESTS=OFF >/dev/null
+	$(CMAKE) --build $(BUILD)/win32-again -j $(JOBS) --target uninstall >/dev/null
+	@cmp $(BUILD)/win32/uninstall.exe $(BUILD)/win32-again/uninstall.exe || \
+	  { echo "two clean builds differ (cmp names the first differing byte, counted from 1)" >&2; exit 1; }
+	@echo "two clean builds of the shipped program are the same, byte for byte"
+
+# A throwaway certificate signs a copy of the shipped program, osslsigncode verifies it and
+# check-exe.sh reads it; a signed copy of the program under test goes beside it in the test tree,
+# where test-wine runs it once through setup and uninstall.
+SIGNED = $(BUILD)/signed
+sign-check: build-tests
+	rm -rf $(SIGNED) && mkdir -p $(SIGNED)
+	openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Krelvo test signing" \
+	  -keyout $(SIGNED)/key.pem -out $(SIGNED)/cert.pem 2>/dev/null
+	cp $(BUILD)/win32/uninstall.exe $(SIGNED)/uninstall.exe
+	tools/sign-exe.sh $(SIGNED)/uninstall.exe $(SIGNED)/cert.pem $(SIGNED)/key.pem
+	osslsigncode verify -CAfile $(SIGNED)/cert.pem -in $(SIGNED)/uninstall.exe >/dev/null
+	tools/check-exe.sh $(SIGNED)/uninstall.exe
+	cp $(BUILD)/$(TEST_TREE)/uninstall.exe $(BUILD)/$(TEST_TREE)/uninstall-signed.exe
+	tools/sign-exe.sh $(BUILD)/$(TEST_TREE)/uninstall-signed.exe $(SIGNED)/cert.pem $(SIGNED)/key.pem
 
 # The Win32 test suites run where this machine can: 32-bit Wine where it executes 32-bit
 # programs, on the shipped program itself; else 64-bit Wine on the x86-64 build of the same
@@ -93,7 +130,7 @@ bench: build-tests
 	$(BUILD)/bench/tests/bench/language_bench
 	RUNS=$(RUNS) tests/wine/bench.sh $(BUILD)/$(TEST_TREE)
 
-test: test-host test-wine fuzz-check
+test: test-host reproducible-check sign-check test-wine fuzz-check
 
 # SCREENSHOTS=1: the dialogs on a virtual X display, saved under build/demo/screenshots
 # (DPI=144: on a screen of 144 dots per inch).

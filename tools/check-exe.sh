@@ -2,7 +2,8 @@
 # Checks that the shipped program can start on every system it is for: PE32 i386, GUI subsystem,
 # subsystem and OS version 4.0, and only imports that Windows 95, 98, Me and NT 4.0 export (the
 # list in tools/win9x-imports.txt). Also its size, the resources the program loads, and a
-# manifest that Windows XP to 11 read as meant (Windows 95 to 2000 ignore it).
+# manifest that Windows XP to 11 read as meant (Windows 95 to 2000 ignore it), and the version
+# resource. A signed file is read as well as an unsigned one.
 set -euo pipefail
 export LC_ALL=C  # objdump's output is read by its English words
 exe="$1"
@@ -20,9 +21,12 @@ if [ -f "$map" ]; then
     fail "the link made runtime pseudo-relocations, which nothing applies (see $map)"
 fi
 
-size=$(stat -c %s "$exe")
-[ "$size" -le "$max_size" ] || fail "$size bytes, over $max_size"
 headers=$(i686-w64-mingw32-objdump -p "$exe")
+# A signed file carries its certificate table behind the program: the limit is the program's.
+signature=$(awk '/Security Directory/ { print $4; exit }' <<<"$headers")
+signed=$(( 16#${signature:-0} ))
+size=$(( $(stat -c %s "$exe") - signed ))
+[ "$size" -le "$max_size" ] || fail "$size bytes, over $max_size"
 grep -q 'file format pei-i386' <<<"$headers" || fail "not PE32 i386"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 header_value() { awk -v k="$1" '$1 == k { print $2; exit }' <<<"$headers"; }
@@ -136,5 +140,54 @@ for element, attributes in tags:
 PY
 wrestool -x --raw --type=24 --name=1 "$exe" | python3 -c "$check_manifest" "$exe"
 
+# The version resource that Explorer's Properties and Task Manager show: the fixed part and
+# the texts, both versions the one of CMakeLists.txt.
+version=$(sed -n 's/^project([^ ]* VERSION \([0-9.]*\) .*/\1/p' "$here/../CMakeLists.txt")
+read -r -d '' check_version <<'PY' || true
+import struct, sys
+
+exe, version, data = sys.argv[1], sys.argv[2], sys.stdin.buffer.read()
+def fail(message):
+    sys.exit(exe + ": version resource: " + message)
+
+def node(at):
+    """A node of the resource: (key, value bytes, children, end)."""
+    length, value_length, kind = struct.unpack_from("<HHH", data, at)
+    end, key_end = at + length, data.index(b"\0\0", at + 6)
+    key_end += (key_end - at) % 2  # the terminator starts on a character
+    key = data[at + 6:key_end].decode("utf-16-le")
+    value_at = (key_end + 2 + 3) & ~3
+    value_size = value_length * (2 if kind == 1 else 1)
+    children, child = [], (value_at + value_size + 3) & ~3
+    while child < end:
+        children.append(node(child))
+        child = (children[-1][3] + 3) & ~3
+    return key, data[value_at:value_at + value_size], children, end
+
+if not data:
+    fail("missing")
+key, fixed, children, _ = node(0)
+signature, _, file_ms, file_ls, product_ms, product_ls = struct.unpack_from("<6I", fixed)
+numbers = [int(n) for n in version.split(".")] + [0]
+want = ((numbers[0] << 16 | numbers[1]), (numbers[2] << 16 | numbers[3]))
+if key != "VS_VERSION_INFO" or signature != 0xFEEF04BD:
+    fail("no VS_VERSION_INFO with its fixed part")
+if (file_ms, file_ls) != want or (product_ms, product_ls) != want:
+    fail("file or product version in the fixed part is not %s" % version)
+texts = {}
+for block in children:
+    if block[0] == "StringFileInfo":
+        for table in block[2]:
+            for name, value, _, _ in table[2]:
+                texts[name] = value.decode("utf-16-le").rstrip("\0")
+for name in ("CompanyName", "FileDescription", "LegalCopyright", "ProductName"):
+    if not texts.get(name):
+        fail(name + " missing or empty")
+for name, wanted in (("FileVersion", version), ("ProductVersion", version), ("OriginalFilename", "uninstall.exe")):
+    if texts.get(name) != wanted:
+        fail('%s is "%s", not "%s"' % (name, texts.get(name, ""), wanted))
+PY
+wrestool -x --raw --type=16 --name=1 "$exe" | python3 -c "$check_version" "$exe" "$version"
+
 echo "$exe: PE32 i386 GUI 4.0, $size bytes, $(wc -l <<<"$imports") imports, all exported by Windows 95/98/Me and NT 4.0," \
-     "manifest for XP to 11 (elevated, DPI-aware)"
+     "manifest for XP to 11 (elevated, DPI-aware), version $version$([ "$signed" = 0 ] || echo ", signed")"

@@ -10,6 +10,7 @@ packages=(
   wine wine64
   locales
   liblnk-utils icoutils
+  osslsigncode openssl
 )
 
 # `make demo SCREENSHOTS=1` also needs a virtual X display, ImageMagick and a CJK font.

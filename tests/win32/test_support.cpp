@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <vector>
 
 std::string TestFolder() {
@@ -11,7 +13,11 @@ std::string TestFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-std::string ProgramPath() { return TestFolder() + "uninstall.exe"; }
+// KVO_PROGRAM_FILE: another file of the test folder in its place (the signed copy).
+std::string ProgramPath() {
+    const char* file = getenv("KVO_PROGRAM_FILE");
+    return TestFolder() + (file && *file ? file : "uninstall.exe");
+}
 
 std::string Ansi(const char* utf8) {
     int wide = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);

@@ -41,6 +41,25 @@ for family in nt 98; do
   stop_prefix "$prefix"
   stop_prefix "$prefix-e2e"
 done
+# One end-to-end test alone in a fresh NT-family prefix: run_alone NAME FILTER.
+run_alone() {
+  local prefix="$build/wine-$1"
+  make_prefix "$prefix" nt
+  start_prefix "$prefix"
+  (cd "$build" && KVO_FAMILY=nt timeout 600 "$WINE" "$build/win_tests.exe" --gtest_filter="$2" </dev/null)
+  local result=$?
+  stop_prefix "$prefix"
+  return $result
+}
+# The signed copy that make test's sign-check put beside the program goes once through setup
+# and uninstall, then away (not with a choice of tests).
+if [ -f "$build/uninstall-signed.exe" ] && [ -z "${KVO_CTEST_ARGS:-}" ]; then
+  echo "== The signed program through setup and uninstall, Wine prefix nt"
+  KVO_PROGRAM_FILE=uninstall-signed.exe run_alone signed EndToEndSetup.SilentSetupRegistersTheFirstRunDefaults ||
+    status=1
+  rm -f "$build/uninstall-signed.exe"
+  tested="$tested; and a signed copy"
+fi
 # Where 64-bit Wine runs beside 32-bit Wine, the 32-bit program also runs in a 64-bit prefix,
 # as on 64-bit Windows: the Default Programs capabilities that RegisteredApplications names must
 # open in the 64-bit view, where the 64-bit shell looks for them. Not with a choice of tests.
@@ -48,16 +67,9 @@ if [ "$KVO_WINE_ARCH" = win32 ] && [ -z "${KVO_CTEST_ARGS:-}" ] &&
    /usr/lib/wine/wine64 --version >/dev/null 2>&1; then
   echo "== The 32-bit program in a 64-bit prefix of the NT family"
   (
-    export KVO_WINE_ARCH=win64 KVO_FAMILY=nt
+    export KVO_WINE_ARCH=win64
     . "$here/env.sh"
-    prefix="$build/wine-nt64"
-    make_prefix "$prefix" nt
-    start_prefix "$prefix"
-    (cd "$build" && timeout 600 "$WINE" "$build/win_tests.exe" \
-      --gtest_filter=EndToEndRoundTrip.TheCapabilitiesOpenInThe64BitView </dev/null)
-    result=$?
-    stop_prefix "$prefix"
-    exit $result
+    run_alone nt64 EndToEndRoundTrip.TheCapabilitiesOpenInThe64BitView
   ) || status=1
   tested="$tested; and the 32-bit program in a 64-bit prefix"
 fi
