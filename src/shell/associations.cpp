@@ -32,8 +32,10 @@ void PlaceTemplateSignatures() {
     ZipTemplate[1] = 0x4B;
     ZipTemplate[2] = 0x05;
     ZipTemplate[3] = 0x06;
-    KvoTemplate[0] = 0x4B;
-    ZipTemplate[0] = 0x50;
+    // Volatile: the compiler would otherwise merge the first byte with the others into one
+    // immediate, and the program's code would hold the whole signature.
+    *static_cast<volatile unsigned char*>(KvoTemplate) = 0x4B;
+    *static_cast<volatile unsigned char*>(ZipTemplate) = 0x50;
 }
 
 bool UsesTemplateFile(unsigned long majorVersion, unsigned long minorVersion) {
