@@ -274,24 +274,15 @@ struct PlantedLogs {
         for (const std::string& path : {names[0], names[1], victim})
             DeleteFileA(path.c_str());
     }
-    std::vector<std::string> Logs() {
-        std::vector<std::string> logs;
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((temp + "Krelvo setup *.log").c_str(), &found);
-        for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileA(find, &found))
-            logs.push_back(temp + found.cFileName);
-        if (find != INVALID_HANDLE_VALUE)
-            FindClose(find);
-        return logs;
-    }
+    std::vector<std::string> Logs() { return uninstall_tests::FoundNames(temp + "Krelvo setup *.log"); }
     // The text of the one log that the last run wrote, which then goes.
     std::string NewLog() {
         std::string text;
         for (const std::string& log : Logs()) {
             if (std::find(seen.begin(), seen.end(), log) == seen.end()) {
                 EXPECT_EQ("", text) << "more than one new log: " << log;
-                text = ReadBytes(log);
-                DeleteFileA(log.c_str());
+                text = ReadBytes(temp + log);
+                DeleteFileA((temp + log).c_str());
             }
         }
         EXPECT_NE(std::string::npos, text.find("exit code 0 after")) << text;

@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 // A namespace of their own: other suites have inline helpers of the same names.
 namespace uninstall_tests {
@@ -111,6 +112,20 @@ inline std::string RunTestInChild(const std::string& assignments, const std::str
     return RunUnixTool(tool.c_str(), self);
 }
 
+// The names of the files and folders that a pattern ("C:\\Temp\\Kvo*") finds, "." and ".." left out.
+inline std::vector<std::string> FoundNames(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found) != FALSE) {
+        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
+            names.push_back(found.cFileName);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return names;
+}
+
 // Deletes a folder tree of the test's own making (attributes cleared first).
 inline void DeleteTree(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -121,15 +136,8 @@ inline void DeleteTree(const std::string& path) {
         DeleteFileA(path.c_str());
         return;
     }
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, ".."))
-                DeleteTree(path + "\\" + found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    for (const std::string& name : FoundNames(path + "\\*"))
+        DeleteTree(path + "\\" + name);
     RemoveDirectoryA(path.c_str());
 }
 

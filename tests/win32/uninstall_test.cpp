@@ -38,17 +38,11 @@ const char OutsideFolder[] = "C:\\Program Files";
 // and eight hex digits, a folder on the NT family, a file with ".Bat" on the older systems.
 std::vector<std::string> ScriptEntries(const std::string& tempFolder) {
     std::vector<std::string> entries;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((tempFolder + "Kvo*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        std::string name = found.cFileName;
+    for (const std::string& name : FoundNames(tempFolder + "Kvo*")) {
         if (name.compare(0, 3, "Kvo") == 0 && name.find_first_not_of("0123456789ABCDEF", 3) >= 11 &&
             name.size() == (IsNtPrefix() ? 11u : 15u) && name.compare(11, 4, IsNtPrefix() ? "" : ".Bat") == 0)
             entries.push_back(tempFolder + name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
     return entries;
 }
 
@@ -68,19 +62,13 @@ std::string DaclText(const std::string& path) {
 
 // Every path below a folder with its attributes, sorted: the state "nothing changed" compares.
 void ListTree(const std::string& folder, std::vector<std::string>& entries) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, ".."))
-            continue;
-        std::string path = folder + "\\" + found.cFileName;
-        entries.push_back(path + " " + std::to_string(found.dwFileAttributes));
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    for (const std::string& name : FoundNames(folder + "\\*")) {
+        std::string path = folder + "\\" + name;
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        entries.push_back(path + " " + std::to_string(attributes));
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
             ListTree(path, entries);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    }
     std::sort(entries.begin(), entries.end());
 }
 
